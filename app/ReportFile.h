@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+// Replaces the file with the bytes in one step: either the whole new content is there
+// afterwards, or the file is as it was. Gives the reason when it failed.
+std::optional<QString> WriteFileAtomically(const QString& path, const std::string& bytes);

@@ -1,0 +1,28 @@
+#include "app/SaveDialog.h"
+
+#include <QFileDialog>
+
+QStringList NameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    }
+    return filters;
+}
+
+std::optional<QString> QtSaveDialog::showSave(QWidget* parent, const QString& title,
+                                              const QString& filter, const QString& fileName) {
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(NameFilters(filter));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (!fileName.isEmpty()) {
+        dialog.selectFile(fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}

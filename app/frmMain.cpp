@@ -1,0 +1,424 @@
+#include "app/frmMain.h"
+
+#include "BuildConfig.h"
+#include "app/CommonDialog.h"
+#include "app/Fonts.h"
+#include "app/Report.h"
+#include "app/ReportFile.h"
+#include "app/Twips.h"
+#include "netquery/GetSource.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include <exception>
+#include <limits>
+
+namespace {
+
+const QColor kDarkBlue(0, 0, 192);
+const QColor kBlack(0, 0, 0);
+constexpr char kAutoSize[] = "autoSize";
+
+std::string ToLocal(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+QString FromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void SetTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+// Self-sizing labels keep their left edge and height; the width follows the text.
+void SetCaption(QLabel* label, const QString& text) {
+    label->setText(text);
+    if (label->property(kAutoSize).toBool()) {
+        label->resize(label->sizeHint().width(), label->height());
+    }
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+                 bool autoSize) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    // Values come from the network: never let them be read as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(geometry);
+    label->setProperty(kAutoSize, autoSize);
+    SetCaption(label, text);
+    return label;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption,
+                       const QRect& geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Buttons that lie outside the client area: out of reach of the mouse, the Tab key and the
+// access keys, so Alt+C stays with "&Close".
+void PutOutOfReach(QPushButton* button) {
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setShortcut(QKeySequence());
+}
+
+QIcon IconFrom(const QString& base, std::initializer_list<int> sizes) {
+    QIcon icon;
+    for (const int size : sizes) {
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(base).arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+} // namespace
+
+frmMain::frmMain(MainServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      services_(std::move(services)), ImageList1(IconFrom(QStringLiteral("netpc"), {16, 32, 48})) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromUtf8(velnor::kTitle));
+    setWindowIcon(IconFrom(QStringLiteral("velnor"), {16, 24, 32, 48}));
+    setFont(DialogFont(8.25));
+    setFixedSize(TwipsToPixels(5670), TwipsToPixels(5940));
+    CreateControls();
+    SetTabOrder();
+    CentreOnScreen();
+}
+
+void frmMain::CentreOnScreen() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(pos() + screen->availableGeometry().center() - frameGeometry().center());
+    }
+}
+
+void frmMain::CreateControls() {
+    Label1 = NewLabel(this, "Label1", QString(), TwipsRect(0, 0, 5745, 1095), false);
+    Label1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Label1->setAutoFillBackground(true);
+    QPalette banner = Label1->palette();
+    banner.setColor(QPalette::Window, banner.color(QPalette::Base));
+    banner.setColor(QPalette::WindowText, banner.color(QPalette::Text));
+    Label1->setPalette(banner);
+
+    Image1 = NewLabel(this, "Image1", QString(), TwipsRect(240, 180, 720, 720), false);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/icons/velnor-48.png")));
+    Image2 = NewLabel(this, "Image2", QString(), TwipsRect(4680, 180, 720, 720), false);
+    Image2->setPixmap(QPixmap(QStringLiteral(":/icons/network-48.png")));
+
+    Label2 = NewLabel(this, "Label2", QStringLiteral("Internet and Network IP Address"),
+                      TwipsRect(1395, 390, 2865, 240), false);
+    Label2->setFont(DialogFont(9.75));
+    Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    SetTextColor(Label2, kDarkBlue);
+    Label2->setProperty(kAutoSize, true);
+    SetCaption(Label2, Label2->text());
+
+    lblStatus = NewLabel(this, "lblStatus", QString(), TwipsRect(0, 800, 5745, 255), false);
+    lblStatus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    SetTextColor(lblStatus, kDarkBlue);
+
+    Frame1 = new QGroupBox(QStringLiteral("Internet Information "), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(TwipsRect(120, 1200, 5415, 4215));
+    SetTextColor(Frame1, kBlack);
+
+    lblLHost = NewLabel(Frame1, "lblLHost", QStringLiteral("Local Host : "),
+                        TwipsRect(600, 360, 900, 195), true);
+    lblLIP = NewLabel(Frame1, "lblLIP", QStringLiteral("Local IP: "), TwipsRect(600, 798, 675, 195),
+                      true);
+    lblExtIP = NewLabel(Frame1, "lblExtIP", QStringLiteral("Internet IP: "),
+                        TwipsRect(600, 1236, 825, 195), true);
+    lblISP =
+        NewLabel(Frame1, "lblISP", QStringLiteral("Host: "), TwipsRect(600, 1674, 420, 195), true);
+    lblAnswer = NewLabel(Frame1, "lblAnswer", QStringLiteral("Network"),
+                         TwipsRect(600, 2115, 600, 195), true);
+
+    lstPCList = new QTreeWidget(Frame1);
+    lstPCList->setObjectName(QStringLiteral("lstPCList"));
+    lstPCList->setGeometry(TwipsRect(120, 2400, 5175, 1695));
+    lstPCList->setHeaderLabels({QStringLiteral("Network PC"), QStringLiteral("Network IP")});
+    lstPCList->setColumnWidth(0, TwipsToPixels(2500));
+    lstPCList->setColumnWidth(1, TwipsToPixels(2500));
+    lstPCList->header()->setStretchLastSection(false);
+    lstPCList->setRootIsDecorated(false);
+    lstPCList->setItemsExpandable(false);
+    lstPCList->setUniformRowHeights(true);
+    lstPCList->setIconSize(QSize(16, 16));
+    lstPCList->setTextElideMode(Qt::ElideNone);
+
+    cmdRefresh2 =
+        NewButton(this, "cmdRefresh2", QStringLiteral("R&efresh"), TwipsRect(120, 5520, 1095, 350));
+    cmdSave = NewButton(this, "cmdSave", QStringLiteral("&Save"), TwipsRect(1560, 5520, 1095, 350));
+    cmdAbout =
+        NewButton(this, "cmdAbout", QStringLiteral("&About"), TwipsRect(3000, 5520, 1095, 350));
+    cmdClose =
+        NewButton(this, "cmdClose", QStringLiteral("&Close"), TwipsRect(4440, 5520, 1095, 350));
+
+    cmdReset =
+        NewButton(this, "cmdReset", QStringLiteral("&Reset"), TwipsRect(-120, 7920, 1095, 350));
+    cmdReset->setFont(VerdanaFont(8.25));
+    cmdCopy = NewButton(this, "cmdCopy", QStringLiteral("&Copy"), TwipsRect(2640, 8400, 1095, 350));
+    cmdCopy->setFont(VerdanaFont(8.25));
+    cmdCopy->setToolTip(QStringLiteral(" Copy Received Information to Clipboard "));
+    cmdRefresh = NewButton(this, "cmdRefresh", QStringLiteral("Get Network IPs"),
+                           TwipsRect(3960, 8400, 1335, 375));
+    Command1 =
+        NewButton(this, "Command1", QStringLiteral("Command1"), TwipsRect(5160, 8400, 495, 255));
+    for (QPushButton* hidden : {cmdReset, cmdCopy, cmdRefresh, Command1}) {
+        PutOutOfReach(hidden);
+    }
+
+    txtInfo = new QLineEdit(this);
+    txtInfo->setObjectName(QStringLiteral("txtInfo"));
+    txtInfo->setGeometry(TwipsRect(2160, 6120, 2055, 1245));
+    // A scratch buffer: it must hand back whatever was put in, whole.
+    txtInfo->setMaxLength(std::numeric_limits<int>::max());
+    txtInfo->setFocusPolicy(Qt::NoFocus);
+
+    CD = new CommonDialog(services_.saveDialog, Frame1);
+    CD->setObjectName(QStringLiteral("CD"));
+
+    ConnectClick(cmdRefresh2, &frmMain::cmdRefresh2_Click);
+    ConnectClick(cmdSave, &frmMain::cmdSave_Click);
+    ConnectClick(cmdClose, &frmMain::cmdClose_Click);
+    ConnectClick(cmdCopy, &frmMain::cmdCopy_Click);
+    ConnectClick(cmdRefresh, &frmMain::cmdRefresh_Click);
+    ConnectClick(Command1, &frmMain::Command1_Click);
+}
+
+void frmMain::SetTabOrder() {
+    setTabOrder(cmdRefresh2, cmdSave);
+    setTabOrder(cmdSave, cmdAbout);
+    setTabOrder(cmdAbout, cmdClose);
+    setTabOrder(cmdClose, lstPCList);
+}
+
+void frmMain::ConnectClick(QPushButton* button, void (frmMain::*handler)()) {
+    connect(button, &QPushButton::clicked, this, [this, handler] { Guarded(handler); });
+}
+
+void frmMain::Guarded(void (frmMain::*handler)()) {
+    try {
+        (this->*handler)();
+    } catch (const ProgramEnding&) {
+        // The program ended inside the handler; nothing more of it runs.
+    }
+}
+
+bool frmMain::Load() {
+    Guarded(&frmMain::Form_Load);
+    return !unloaded_;
+}
+
+template <typename StepBody> void frmMain::Step(StepBody&& body) {
+    if (unloaded_) {
+        throw ProgramEnding{};
+    }
+    try {
+        body();
+    } catch (const std::exception&) {
+        // Skip-on-error: the rest of this step is abandoned, the sequence goes on.
+    }
+    if (unloaded_) {
+        throw ProgramEnding{};
+    }
+}
+
+void frmMain::Yield() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (unloaded_) {
+        throw ProgramEnding{};
+    }
+}
+
+void frmMain::ShowAndPaint() {
+    if (isVisible()) {
+        return;
+    }
+    show();
+    // The window system maps a new window asynchronously; wait briefly so that it paints
+    // before the blocking network steps.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() != nullptr && !windowHandle()->isExposed() && waited.elapsed() < 500) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    // Only now does the window system tell the size of the frame around the window.
+    CentreOnScreen();
+}
+
+void frmMain::Form_Load() {
+    Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Getting Information . . .")); });
+    Step([&] { ShowAndPaint(); });
+    Step([&] { Yield(); });
+
+    const std::string url = velnor::AddressPageUrl();
+    // A test that fails to run at all counts as passed: the fetch then finds out.
+    bool connected = true;
+    Step([&] { connected = GetSource::CheckConnection(services_.internet, url); });
+    if (connected) {
+        Step([&] { txtInfo->setText(FromLocal(GetSource::GetPageText(services_.internet, url))); });
+        Step([&] { Yield(); });
+        std::string page;
+        Step([&] { page = ToLocal(txtInfo->text()); });
+        Step([&] {
+            SetCaption(lblExtIP,
+                       QStringLiteral("Internet IP: ") +
+                           FromLocal(GetSource::ExtractBetween(page, "<b>Your IP: ", "</b>", 1)));
+        });
+        Step([&] {
+            SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(GetSource::ExtractBetween(
+                                                              page, "<b>Host: ", "</b>", 1)));
+        });
+    } else {
+        Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
+    }
+
+    Step([&] {
+        const bool installed = (services_.metrics.networkMetric() & 0x2) == 0x2;
+        SetCaption(lblAnswer, installed ? QStringLiteral("Network is Installed")
+                                        : QStringLiteral("Network is not Installed"));
+    });
+    Step([&] { cmdRefresh_Click(); });
+    Step([&] {
+        SetCaption(lblLIP, QStringLiteral("Local IP: ") + FromLocal(services_.socket.localIP()));
+    });
+    Step([&] {
+        SetCaption(lblLHost, QStringLiteral("Local Host: ") +
+                                 FromLocal(services_.socket.localHostName()).toUpper());
+    });
+    Step([&] { Yield(); });
+    Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Information Retrieved")); });
+
+    // A count that cannot be read counts as an empty list.
+    bool empty = true;
+    Step([&] { empty = lstPCList->topLevelItemCount() < 1; });
+    if (empty) {
+        Step([&] {
+            auto* row = new QTreeWidgetItem(lstPCList);
+            row->setText(0, QStringLiteral("None Found"));
+        });
+    }
+}
+
+void frmMain::cmdRefresh2_Click() {
+    Form_Load();
+}
+
+void frmMain::cmdRefresh_Click() {
+    Step([&] { lstPCList->clear(); });
+    Step([&] { setCursor(Qt::WaitCursor); });
+    Step([&] { unsetCursor(); });
+}
+
+void frmMain::cmdClose_Click() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (unloaded_) {
+            return;
+        }
+        if (window == this || window->isVisible()) {
+            window->close();
+        }
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window != this && window->isVisible()) {
+            window->close();
+        }
+    }
+    if (services_.endProgram) {
+        services_.endProgram();
+    }
+}
+
+void frmMain::FillInfoText() {
+    std::vector<Report::Row> rows;
+    std::size_t columns = 0;
+    Step([&] {
+        columns = static_cast<std::size_t>(lstPCList->headerItem()->columnCount());
+        for (int i = 0; i < lstPCList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = lstPCList->topLevelItem(i);
+            Report::Row row;
+            for (std::size_t column = 0; column < columns; ++column) {
+                row.push_back(ToLocal(item->text(static_cast<int>(column))));
+            }
+            rows.push_back(std::move(row));
+        }
+    });
+    Step([&] { txtInfo->setText(FromLocal(Report::RowsText(rows, columns))); });
+}
+
+void frmMain::Command1_Click() {
+    FillInfoText();
+}
+
+Report::Stamp frmMain::ReadClock() {
+    Report::Stamp stamp;
+    stamp.date = ToLocal(services_.clock.dateText());
+    stamp.time = ToLocal(services_.clock.timeText());
+    return stamp;
+}
+
+Report::Captions frmMain::Captions() const {
+    return {ToLocal(lblLHost->text()), ToLocal(lblLIP->text()), ToLocal(lblExtIP->text()),
+            ToLocal(lblISP->text())};
+}
+
+void frmMain::cmdCopy_Click() {
+    Command1_Click();
+    const std::string report = Report::CopyReport(ReadClock(), velnor::kWebAddresses[0], Captions(),
+                                                  ToLocal(txtInfo->text()));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QString());
+    clipboard->setText(FromLocal(report));
+}
+
+void frmMain::cmdSave_Click() {
+    Command1_Click();
+    CD->DialogTitle = QStringLiteral("Save Data as...");
+    CD->Filter = QStringLiteral("Text File|*.txt|All Files|*.*");
+    if (!CD->ShowSave(this)) {
+        return;
+    }
+    const QString path = CD->FileName;
+    const std::string report = Report::SaveReport(ReadClock(), velnor::kWebAddresses, Captions(),
+                                                  ToLocal(txtInfo->text()));
+    if (const auto error = WriteFileAtomically(path, report)) {
+        services_.messageBox.show(ToLocal(
+            QStringLiteral("The report could not be saved to \"%1\".\n\n%2").arg(path, *error)));
+    }
+}

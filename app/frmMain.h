@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/Report.h"
+#include "app/ReportClock.h"
+#include "app/SaveDialog.h"
+#include "platform/Internet.h"
+#include "platform/LocalSocket.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemMetrics.h"
+
+#include <QIcon>
+#include <QWidget>
+
+#include <functional>
+
+class CommonDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// What the main window needs of the world; main() passes the real services, tests fakes.
+struct MainServices {
+    platform::Internet& internet;
+    platform::SystemMetrics& metrics;
+    platform::LocalSocket& socket;
+    platform::MessageBox& messageBox;
+    SaveDialog& saveDialog;
+    ReportClock& clock;
+    // Ends the program once every window is unloaded.
+    std::function<void()> endProgram;
+};
+
+class frmMain final : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(MainServices services, QWidget* parent = nullptr);
+
+    // Runs the load sequence as the program's start does; false when the program ended in it.
+    bool Load();
+    bool isUnloaded() const { return unloaded_; }
+
+    // The handlers; a click on a control runs the same code.
+    void Form_Load();
+    void cmdRefresh2_Click();
+    void cmdClose_Click();
+    void cmdRefresh_Click();
+    void Command1_Click();
+    void cmdCopy_Click();
+    void cmdSave_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct ProgramEnding {};
+
+    void CreateControls();
+    void SetTabOrder();
+    void CentreOnScreen();
+    void Form_Unload();
+    void FillInfoText();
+    Report::Stamp ReadClock();
+    Report::Captions Captions() const;
+    void ShowAndPaint();
+    void Yield();
+    // Runs one step of a sequence; a failing step is abandoned and the sequence goes on.
+    template <typename StepBody> void Step(StepBody&& body);
+    // Runs a handler from an event; ends quietly when the program ends inside it.
+    void Guarded(void (frmMain::*handler)());
+    void ConnectClick(QPushButton* button, void (frmMain::*handler)());
+
+    MainServices services_;
+    bool unloaded_ = false;
+    QIcon ImageList1;
+
+    QLabel* Label1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* lblStatus = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* lblLHost = nullptr;
+    QLabel* lblLIP = nullptr;
+    QLabel* lblExtIP = nullptr;
+    QLabel* lblISP = nullptr;
+    QLabel* lblAnswer = nullptr;
+    QTreeWidget* lstPCList = nullptr;
+    QPushButton* cmdRefresh2 = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdReset = nullptr;
+    QPushButton* cmdCopy = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* Command1 = nullptr;
+    QLineEdit* txtInfo = nullptr;
+    CommonDialog* CD = nullptr;
+};

@@ -1,0 +1,35 @@
+#include "BuildConfig.h"
+#include "app/QtMessageBox.h"
+#include "app/ReportClock.h"
+#include "app/SaveDialog.h"
+#include "app/frmMain.h"
+#include "platform/posix/CurlInternet.h"
+#include "platform/posix/PosixLocalSocket.h"
+#include "platform/posix/PosixSystemMetrics.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(velnor::kTitle));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(velnor::kVersionMajor)
+                                            .arg(velnor::kVersionMinor)
+                                            .arg(velnor::kVersionRevision));
+    QApplication::setDesktopFileName(QStringLiteral("velnor"));
+
+    platform::posix::CurlInternet internet;
+    platform::posix::PosixSystemMetrics metrics;
+    platform::posix::PosixLocalSocket socket;
+    QtMessageBox messageBox;
+    QtSaveDialog saveDialog;
+    RegionalClock clock;
+
+    frmMain window({internet, metrics, socket, messageBox, saveDialog, clock,
+                    [] { QCoreApplication::exit(0); }});
+    if (!window.Load()) {
+        return 0;
+    }
+    return QApplication::exec();
+}

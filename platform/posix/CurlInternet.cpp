@@ -1,0 +1,147 @@
+#include "platform/posix/CurlInternet.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace platform::posix {
+
+namespace {
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+
+bool GlobalInit() {
+    static const bool ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ok;
+}
+
+// Settings shared by the connectivity test and the fetch.
+Easy NewEasy(const std::string& url, const CurlLimits& limits) {
+    Easy easy(curl_easy_init());
+    if (!easy) {
+        return easy;
+    }
+    CURL* h = easy.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    // An empty proxy and "*" for no-proxy override every proxy variable of the environment.
+    curl_easy_setopt(h, CURLOPT_PROXY, "");
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(limits.connectTimeout.count()));
+    return easy;
+}
+
+class BufferedReader final : public UrlReader {
+public:
+    explicit BufferedReader(std::string body) : body_(std::move(body)) {}
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, body_.size() - offset_);
+        std::memcpy(buffer, body_.data() + offset_, count);
+        offset_ += count;
+        return count;
+    }
+
+private:
+    std::string body_;
+    std::size_t offset_ = 0;
+};
+
+struct Sink {
+    std::string body;
+    std::size_t cap;
+    std::chrono::milliseconds stallTime;
+    curl_off_t lastReceived = -1;
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
+};
+
+// Ends a transfer that has received nothing for the stall time, the answer's head included.
+int WatchForStall(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+    auto* sink = static_cast<Sink*>(user);
+    const auto now = std::chrono::steady_clock::now();
+    if (received != sink->lastReceived) {
+        sink->lastReceived = received;
+        sink->lastProgress = now;
+        return 0;
+    }
+    return now - sink->lastProgress > sink->stallTime ? 1 : 0;
+}
+
+std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* sink = static_cast<Sink*>(user);
+    const std::size_t bytes = size * count;
+    const std::size_t room = sink->cap - sink->body.size();
+    sink->body.append(data, std::min(bytes, room));
+    // A short count makes libcurl end the transfer once the cap is reached.
+    return bytes <= room ? bytes : 0;
+}
+
+class CurlSession final : public InternetSession {
+public:
+    CurlSession(std::string agent, CurlLimits limits) : agent_(std::move(agent)), limits_(limits) {}
+
+    std::unique_ptr<UrlReader> openUrl(const std::string& url) override {
+        Easy easy = NewEasy(url, limits_);
+        if (!easy) {
+            return nullptr;
+        }
+        CURL* h = easy.get();
+        Sink sink{{}, limits_.maxBody, limits_.stallTime};
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(h, CURLOPT_USERAGENT, agent_.c_str());
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, WatchForStall);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, &sink);
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTime.count()));
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+        const CURLcode result = curl_easy_perform(h);
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        // No answer at all means the page could not be opened; a transfer cut short after the
+        // answer began keeps what arrived.
+        if (result != CURLE_OK && status == 0) {
+            return nullptr;
+        }
+        return std::make_unique<BufferedReader>(std::move(sink.body));
+    }
+
+private:
+    std::string agent_;
+    CurlLimits limits_;
+};
+
+} // namespace
+
+CurlInternet::CurlInternet(CurlLimits limits) : limits_(limits) {}
+
+bool CurlInternet::checkConnection(const std::string& url) {
+    if (!GlobalInit()) {
+        return false;
+    }
+    Easy easy = NewEasy(url, limits_);
+    if (!easy) {
+        return false;
+    }
+    curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L);
+    return curl_easy_perform(easy.get()) == CURLE_OK;
+}
+
+std::unique_ptr<InternetSession> CurlInternet::open(const std::string& agent) {
+    if (!GlobalInit()) {
+        return nullptr;
+    }
+    return std::make_unique<CurlSession>(agent, limits_);
+}
+
+} // namespace platform::posix

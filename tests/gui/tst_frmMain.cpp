@@ -1,0 +1,468 @@
+#include "BuildConfig.h"
+#include "app/Report.h"
+#include "app/frmMain.h"
+#include "tests/support/FakeServices.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const char kPage[] = "<html><body><p><b>Your IP: 203.0.113.7</b></p>"
+                     "<p><b>Host:  dsl-7.isp.example </b></p></body></html>";
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        fakes::FakeInternet internet;
+        fakes::Metrics metrics;
+        fakes::Socket socket;
+        fakes::Messages messages;
+        fakes::Dialog dialog;
+        fakes::Clock clock;
+        int ended = 0;
+        std::unique_ptr<frmMain> window;
+
+        Rig() { internet.body = kPage; }
+        frmMain& make() {
+            window = std::make_unique<frmMain>(MainServices{internet, metrics, socket, messages,
+                                                            dialog, clock, [this] { ++ended; }});
+            return *window;
+        }
+        frmMain& load() {
+            make().Load();
+            return *window;
+        }
+        template <typename T = QWidget> T* get(const char* name) {
+            auto* widget = window->findChild<T*>(QString::fromLatin1(name));
+            if (widget == nullptr) {
+                qFatal("no control %s", name);
+            }
+            return widget;
+        }
+        QString text(const char* name) { return get<QLabel>(name)->text(); }
+        QTreeWidget* list() { return get<QTreeWidget>("lstPCList"); }
+    };
+
+private slots:
+    void controlsAreLaidOutInTwipsAtFifteenPerPixel_data();
+    void controlsAreLaidOutInTwipsAtFifteenPerPixel();
+    void windowIsFixedCentredAndTitled();
+    void hiddenControlsStayOutOfReach();
+    void focusOrderAndAccessKeys();
+    void listHasTwoReportColumns();
+
+    void connectedRunFillsEveryLabel();
+    void notConnectedRunKeepsTheDesignTimeHost();
+    void missingMarkersOrAnEmptyPageLeaveBarePrefixes_data();
+    void missingMarkersOrAnEmptyPageLeaveBarePrefixes();
+    void rerunWithoutInternetKeepsTheEarlierHostAndOneNoneFoundRow();
+    void networkMetricReadsOnlyTheBitOfValueTwo_data();
+    void networkMetricReadsOnlyTheBitOfValueTwo();
+    void aFailingConnectivityTestGoesOnWithTheFetch();
+    void pageValuesAreShownAsPlainText();
+    void selfSizingLabelsGrowToTheRight();
+
+    void saveWritesTheSaveReportExactly();
+    void saveOffersTheLastFileAndCancelWritesNothing();
+    void saveOverALongerFileLeavesOnlyTheNewReport();
+    void aFailedSaveSaysWhyAndKeepsTheOldFile();
+    void copyPutsTheCopyReportOnTheClipboard();
+
+    void closeEndsTheProgram();
+    void closingDuringTheLoadSequenceEndsItAtOnce();
+};
+
+void tst_frmMain::controlsAreLaidOutInTwipsAtFifteenPerPixel_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("autoSize");
+    auto row = [](const char* name, const char* text, QRect geometry, bool autoSize = false) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text) << geometry
+                            << autoSize;
+    };
+    row("Label1", "", QRect(0, 0, 383, 73));
+    row("Image1", "", QRect(16, 12, 48, 48));
+    row("Image2", "", QRect(312, 12, 48, 48));
+    row("Label2", "Internet and Network IP Address", QRect(93, 26, 191, 16), true);
+    row("lblStatus", "", QRect(0, 53, 383, 17));
+    row("lblLHost", "Local Host : ", QRect(40, 24, 60, 13), true);
+    row("lblLIP", "Local IP: ", QRect(40, 53, 45, 13), true);
+    row("lblExtIP", "Internet IP: ", QRect(40, 82, 55, 13), true);
+    row("lblISP", "Host: ", QRect(40, 112, 28, 13), true);
+    row("lblAnswer", "Network", QRect(40, 141, 40, 13), true);
+    row("cmdRefresh2", "R&efresh", QRect(8, 368, 73, 23));
+    row("cmdSave", "&Save", QRect(104, 368, 73, 23));
+    row("cmdAbout", "&About", QRect(200, 368, 73, 23));
+    row("cmdClose", "&Close", QRect(296, 368, 73, 23));
+    row("cmdReset", "&Reset", QRect(-8, 528, 73, 23));
+    row("cmdCopy", "&Copy", QRect(176, 560, 73, 23));
+    row("cmdRefresh", "Get Network IPs", QRect(264, 560, 89, 25));
+    row("Command1", "Command1", QRect(344, 560, 33, 17));
+    row("txtInfo", "", QRect(144, 408, 137, 83));
+}
+
+void tst_frmMain::controlsAreLaidOutInTwipsAtFifteenPerPixel() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, autoSize);
+    Rig rig;
+    rig.make();
+    QWidget* control = rig.get(name.toLatin1().constData());
+    QCOMPARE(control->pos(), geometry.topLeft());
+    QCOMPARE(control->height(), geometry.height());
+    if (autoSize) {
+        QVERIFY(control->width() > 0);
+    } else {
+        QCOMPARE(control->width(), geometry.width());
+    }
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QCOMPARE(button->text(), text);
+    }
+    const bool inFrame =
+        name.startsWith(QLatin1String("lbl")) && name != QLatin1String("lblStatus");
+    QCOMPARE(control->parentWidget()->objectName(),
+             inFrame ? QStringLiteral("Frame1") : QStringLiteral("frmMain"));
+}
+
+void tst_frmMain::windowIsFixedCentredAndTitled() {
+    Rig rig;
+    frmMain& window = rig.load();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Velnor"));
+    QCOMPARE(window.size(), QSize(378, 396));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!window.windowIcon().isNull());
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY((window.frameGeometry().center() - screenCentre).manhattanLength() <= 1);
+
+    auto* frame = rig.get<QGroupBox>("Frame1");
+    QCOMPARE(frame->title(), QStringLiteral("Internet Information "));
+    QCOMPARE(frame->geometry(), QRect(8, 80, 361, 281));
+    QCOMPARE(rig.get("Label2")->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+    QCOMPARE(rig.get("lblStatus")->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+    QCOMPARE(rig.get("lblExtIP")->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+    QCOMPARE(rig.get("Label2")->font().pointSizeF(), 9.75);
+    QCOMPARE(rig.get("cmdSave")->font().pointSizeF(), 8.25);
+    QVERIFY(rig.get("Label1")->palette().color(QPalette::Window) ==
+            rig.get("Label1")->palette().color(QPalette::Base));
+    QCOMPARE(rig.get("cmdCopy")->toolTip(),
+             QStringLiteral(" Copy Received Information to Clipboard "));
+}
+
+void tst_frmMain::hiddenControlsStayOutOfReach() {
+    Rig rig;
+    frmMain& window = rig.load();
+    for (const char* name : {"cmdReset", "cmdCopy", "cmdRefresh", "Command1", "txtInfo"}) {
+        QWidget* control = rig.get(name);
+        QVERIFY2(!window.rect().intersects(control->geometry()), name);
+        QCOMPARE(control->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+void tst_frmMain::focusOrderAndAccessKeys() {
+    Rig rig;
+    frmMain& window = rig.load();
+    QStringList order;
+    QWidget* widget = rig.get("cmdRefresh2");
+    for (int i = 0; i < 5; ++i) {
+        order << widget->objectName();
+        do {
+            widget = widget->nextInFocusChain();
+        } while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&window) ||
+                 widget->objectName().isEmpty());
+    }
+    QCOMPARE(order, QStringList({"cmdRefresh2", "cmdSave", "cmdAbout", "cmdClose", "lstPCList"}));
+    QCOMPARE(rig.get<QPushButton>("cmdClose")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_C));
+    QCOMPARE(rig.get<QPushButton>("cmdRefresh2")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_E));
+    // The hidden "&Copy" must not take Alt+C away from "&Close".
+    QVERIFY(rig.get<QPushButton>("cmdCopy")->shortcut().isEmpty());
+    QVERIFY(rig.get<QPushButton>("cmdReset")->shortcut().isEmpty());
+}
+
+void tst_frmMain::listHasTwoReportColumns() {
+    Rig rig;
+    rig.make();
+    QTreeWidget* list = rig.list();
+    QCOMPARE(list->geometry(), QRect(8, 160, 345, 113));
+    QCOMPARE(list->columnCount(), 2);
+    QCOMPARE(list->headerItem()->text(0), QStringLiteral("Network PC"));
+    QCOMPARE(list->headerItem()->text(1), QStringLiteral("Network IP"));
+    QCOMPARE(list->columnWidth(0), 167);
+    QCOMPARE(list->columnWidth(1), 167);
+    QVERIFY(!list->rootIsDecorated());
+    QCOMPARE(list->topLevelItemCount(), 0);
+}
+
+void tst_frmMain::connectedRunFillsEveryLabel() {
+    Rig rig;
+    rig.load();
+    QCOMPARE(rig.text("lblStatus"), QStringLiteral("Status : Information Retrieved"));
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: 203.0.113.7"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: dsl-7.isp.example"));
+    QCOMPARE(rig.text("lblAnswer"), QStringLiteral("Network is Installed"));
+    QCOMPARE(rig.text("lblLIP"), QStringLiteral("Local IP: 192.168.0.7"));
+    QCOMPARE(rig.text("lblLHost"), QStringLiteral("Local Host: WORKSTATION-7"));
+    QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(), QString::fromLatin1(kPage));
+    QCOMPARE(rig.list()->topLevelItemCount(), 1);
+    QCOMPARE(rig.list()->topLevelItem(0)->text(0), QStringLiteral("None Found"));
+    QCOMPARE(rig.list()->topLevelItem(0)->text(1), QString());
+    QCOMPARE(rig.internet.checks, 1);
+    QCOMPARE(rig.internet.fetches, 1);
+    // One address for the test and the fetch.
+    QCOMPARE(rig.internet.urls, std::vector<std::string>(2, velnor::AddressPageUrl()));
+    QCOMPARE(rig.internet.agent, std::string("vb wininet"));
+    QVERIFY(rig.window->isVisible());
+    QCOMPARE(rig.window->cursor().shape(), Qt::ArrowCursor);
+}
+
+void tst_frmMain::notConnectedRunKeepsTheDesignTimeHost() {
+    Rig rig;
+    rig.internet.connected = false;
+    rig.load();
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: Not Connected"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: "));
+    QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(), QString());
+    QCOMPARE(rig.internet.fetches, 0);
+    QCOMPARE(rig.text("lblStatus"), QStringLiteral("Status : Information Retrieved"));
+    QCOMPARE(rig.list()->topLevelItemCount(), 1);
+}
+
+void tst_frmMain::missingMarkersOrAnEmptyPageLeaveBarePrefixes_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("host");
+    QTest::newRow("empty page") << QString() << "Internet IP: "
+                                << "Host: ";
+    QTest::newRow("no markers") << "<html><b>Something else</b></html>"
+                                << "Internet IP: "
+                                << "Host: ";
+    QTest::newRow("address only") << "<b>Your IP: 10.0.0.1</b>"
+                                  << "Internet IP: 10.0.0.1"
+                                  << "Host: ";
+    QTest::newRow("host only, no end marker") << "<b>Host: a.example</b><b>Your IP: 10.0.0.1"
+                                              << "Internet IP: "
+                                              << "Host: a.example";
+}
+
+void tst_frmMain::missingMarkersOrAnEmptyPageLeaveBarePrefixes() {
+    QFETCH(QString, page);
+    QFETCH(QString, ip);
+    QFETCH(QString, host);
+    Rig rig;
+    rig.internet.body = page.toStdString();
+    rig.load();
+    QCOMPARE(rig.text("lblExtIP"), ip);
+    QCOMPARE(rig.text("lblISP"), host);
+}
+
+void tst_frmMain::rerunWithoutInternetKeepsTheEarlierHostAndOneNoneFoundRow() {
+    Rig rig;
+    rig.load();
+    rig.internet.connected = false;
+    rig.socket.ip = "10.1.1.1";
+    QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: Not Connected"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: dsl-7.isp.example"));
+    QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(), QString::fromLatin1(kPage));
+    QCOMPARE(rig.text("lblLIP"), QStringLiteral("Local IP: 10.1.1.1"));
+    QCOMPARE(rig.list()->topLevelItemCount(), 1);
+    QCOMPARE(rig.internet.checks, 2);
+}
+
+void tst_frmMain::networkMetricReadsOnlyTheBitOfValueTwo_data() {
+    QTest::addColumn<int>("metric");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << "Network is not Installed";
+    QTest::newRow("1") << 1 << "Network is not Installed";
+    QTest::newRow("2") << 2 << "Network is Installed";
+    QTest::newRow("3") << 3 << "Network is Installed";
+    QTest::newRow("-1") << -1 << "Network is Installed";
+    QTest::newRow("-3") << -3 << "Network is not Installed";
+}
+
+void tst_frmMain::networkMetricReadsOnlyTheBitOfValueTwo() {
+    QFETCH(int, metric);
+    QFETCH(QString, text);
+    Rig rig;
+    rig.metrics.value = metric;
+    rig.load();
+    QCOMPARE(rig.text("lblAnswer"), text);
+}
+
+void tst_frmMain::aFailingConnectivityTestGoesOnWithTheFetch() {
+    Rig rig;
+    rig.internet.throwOnCheck = true;
+    rig.load();
+    QCOMPARE(rig.internet.fetches, 1);
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: 203.0.113.7"));
+    QCOMPARE(rig.text("lblStatus"), QStringLiteral("Status : Information Retrieved"));
+}
+
+void tst_frmMain::pageValuesAreShownAsPlainText() {
+    Rig rig;
+    rig.internet.body = "<b>Your IP: <img src=x>&amp;</b><b>Host: <i>evil</i></b>";
+    rig.load();
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: <img src=x>&amp;"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: <i>evil</i>"));
+    QCOMPARE(rig.get<QLabel>("lblISP")->textFormat(), Qt::PlainText);
+}
+
+void tst_frmMain::selfSizingLabelsGrowToTheRight() {
+    Rig rig;
+    rig.internet.body = "<b>Host: " + std::string(300, 'h') + ".example</b>";
+    rig.load();
+    QLabel* host = rig.get<QLabel>("lblISP");
+    QCOMPARE(host->pos(), QPoint(40, 112));
+    QCOMPARE(host->height(), 13);
+    // Wider than the frame: the frame clips it.
+    QVERIFY(host->width() > rig.get("Frame1")->width());
+    QVERIFY(rig.get("lblLIP")->width() > 45);
+}
+
+void tst_frmMain::saveWritesTheSaveReportExactly() {
+    Rig rig;
+    rig.load();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.txt"));
+    rig.dialog.answers.push_back(path);
+    QTest::mouseClick(rig.get("cmdSave"), Qt::LeftButton);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string expected =
+        Report::SaveReport({"12/7/2026", "7:05:09 AM"}, velnor::kWebAddresses,
+                           {"Local Host: WORKSTATION-7", "Local IP: 192.168.0.7",
+                            "Internet IP: 203.0.113.7", "Host: dsl-7.isp.example"},
+                           "None Found - \r\n");
+    QCOMPARE(file.readAll().toStdString(), expected);
+    QVERIFY(expected.starts_with(
+        "File created by Brantel's Velnor on 12/7/2026 at 7:05:09 AM\r\n\r\n"));
+    QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(), QStringLiteral("None Found - \r\n"));
+    QCOMPARE(rig.clock.reads, (std::vector<char>{'d', 't'}));
+    QCOMPARE(rig.dialog.shown.size(), std::size_t{1});
+    QCOMPARE(rig.dialog.shown[0].title, QStringLiteral("Save Data as..."));
+    QCOMPARE(rig.dialog.shown[0].filter, QStringLiteral("Text File|*.txt|All Files|*.*"));
+    QVERIFY(rig.messages.shown.empty());
+}
+
+void tst_frmMain::saveOffersTheLastFileAndCancelWritesNothing() {
+    Rig rig;
+    rig.load();
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.txt"));
+    rig.dialog.answers = {first, std::nullopt};
+    rig.window->cmdSave_Click();
+    QVERIFY(QFile::remove(first));
+    rig.window->cmdSave_Click();
+    QCOMPARE(rig.dialog.shown.size(), std::size_t{2});
+    QCOMPARE(rig.dialog.shown[1].fileName, first);
+    QVERIFY(!QFile::exists(first));
+    QVERIFY(rig.messages.shown.empty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_frmMain::saveOverALongerFileLeavesOnlyTheNewReport() {
+    Rig rig;
+    rig.load();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.txt"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(100000, 'z'));
+    old.close();
+    rig.dialog.answers.push_back(path);
+    rig.window->cmdSave_Click();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QVERIFY(!written.contains('z'));
+    QVERIFY(written.endsWith("Network IPs\r\nNone Found - \r\n"));
+}
+
+void tst_frmMain::aFailedSaveSaysWhyAndKeepsTheOldFile() {
+    Rig rig;
+    rig.load();
+    QTemporaryDir dir;
+    rig.dialog.answers.push_back(dir.filePath(QStringLiteral("missing/folder/report.txt")));
+    rig.window->cmdSave_Click();
+    QCOMPARE(rig.messages.shown.size(), std::size_t{1});
+    QVERIFY(
+        Q(rig.messages.shown[0]).startsWith(QStringLiteral("The report could not be saved to")));
+    QVERIFY(Q(rig.messages.shown[0]).contains(QStringLiteral("missing/folder/report.txt")));
+
+    // A folder where the file should be: the folder and its content stay as they were.
+    const QString taken = dir.filePath(QStringLiteral("taken"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken")));
+    QFile keep(taken + QStringLiteral("/keep.txt"));
+    QVERIFY(keep.open(QIODevice::WriteOnly));
+    keep.write("kept");
+    keep.close();
+    rig.dialog.answers.push_back(taken);
+    rig.window->cmdSave_Click();
+    QCOMPARE(rig.messages.shown.size(), std::size_t{2});
+    QVERIFY(keep.open(QIODevice::ReadOnly));
+    QCOMPARE(keep.readAll(), QByteArray("kept"));
+}
+
+void tst_frmMain::copyPutsTheCopyReportOnTheClipboard() {
+    Rig rig;
+    rig.load();
+    QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
+    rig.window->cmdCopy_Click();
+    const std::string expected = Report::CopyReport(
+        {"12/7/2026", "7:05:09 AM"}, velnor::kWebAddresses[0],
+        {"Local Host: WORKSTATION-7", "Local IP: 192.168.0.7", "Internet IP: 203.0.113.7", ""},
+        "None Found - \r\n");
+    QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), expected);
+    QCOMPARE(rig.clock.reads, (std::vector<char>{'d', 't'}));
+}
+
+void tst_frmMain::closeEndsTheProgram() {
+    Rig rig;
+    rig.load();
+    QTest::mouseClick(rig.get("cmdClose"), Qt::LeftButton);
+    QCOMPARE(rig.ended, 1);
+    QVERIFY(rig.window->isUnloaded());
+    QVERIFY(!rig.window->isVisible());
+}
+
+void tst_frmMain::closingDuringTheLoadSequenceEndsItAtOnce() {
+    Rig rig;
+    rig.make();
+    // The close arrives while the connectivity test blocks; it is handled at the next yield.
+    rig.internet.onCheck = [&rig] {
+        QMetaObject::invokeMethod(rig.window.get(), "close", Qt::QueuedConnection);
+    };
+    QVERIFY(!rig.window->Load());
+    QCOMPARE(rig.ended, 1);
+    QCOMPARE(rig.text("lblStatus"), QStringLiteral("Status : Getting Information . . ."));
+    QCOMPARE(rig.text("lblAnswer"), QStringLiteral("Network"));
+    QCOMPARE(rig.list()->topLevelItemCount(), 0);
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/ReportClock.h"
+#include "app/SaveDialog.h"
+#include "platform/LocalSocket.h"
+#include "platform/MessageBox.h"
+#include "platform/SystemMetrics.h"
+#include "tests/support/FakeInternet.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fakes {
+
+class Metrics final : public platform::SystemMetrics {
+public:
+    int value = 3;
+    int networkMetric() override { return value; }
+};
+
+class Socket final : public platform::LocalSocket {
+public:
+    std::string hostName = "workstation-7";
+    std::string ip = "192.168.0.7";
+    std::string localHostName() override { return hostName; }
+    std::string localIP() override { return ip; }
+};
+
+class Messages final : public platform::MessageBox {
+public:
+    std::vector<std::string> shown;
+    void show(const std::string& text) override { shown.push_back(text); }
+};
+
+// Answers each save dialog with the next queued answer (nothing: the user cancelled).
+class Dialog final : public SaveDialog {
+public:
+    struct Shown {
+        QString title;
+        QString filter;
+        QString fileName;
+    };
+    std::deque<std::optional<QString>> answers;
+    std::vector<Shown> shown;
+
+    std::optional<QString> showSave(QWidget*, const QString& title, const QString& filter,
+                                    const QString& fileName) override {
+        shown.push_back({title, filter, fileName});
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+class Clock final : public ReportClock {
+public:
+    QString date = QStringLiteral("12/7/2026");
+    QString time = QStringLiteral("7:05:09 AM");
+    std::vector<char> reads; // 'd' and 't' in the order read
+    QString dateText() override {
+        reads.push_back('d');
+        return date;
+    }
+    QString timeText() override {
+        reads.push_back('t');
+        return time;
+    }
+};
+
+} // namespace fakes

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+// A small HTTP/1.1 server on 127.0.0.1 for the Internet backend's tests. Each connection is
+// answered on a thread of its own by the handler of the request's path.
+class LoopbackHttpServer {
+public:
+    struct Request {
+        std::string method;
+        std::string path;
+        std::string head; // request line and headers
+    };
+    // Writes the whole answer to the socket; may loop until stopping() is true.
+    using Handler = std::function<void(int socket, const Request& request)>;
+
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    void route(const std::string& path, Handler handler);
+    int port() const { return port_; }
+    std::string url(const std::string& path) const;
+    std::vector<Request> requests() const;
+    bool stopping() const { return stopping_; }
+
+    // Handlers for the usual answers.
+    static Handler Respond(int status, std::string body);
+    static void Send(int socket, const std::string& bytes);
+
+private:
+    void serve();
+    void answer(int client);
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::pair<std::string, Handler>> routes_;
+    std::vector<Request> requests_;
+    std::vector<std::thread> connections_;
+    std::thread thread_;
+};
+
+// A port on 127.0.0.1 on which nothing listens.
+int ClosedLoopbackPort();
+
+} // namespace testsupport
