@@ -1,6 +1,8 @@
 #include "app/SaveDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 
 QStringList NameFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|');
@@ -18,7 +20,12 @@ std::optional<QString> QtSaveDialog::showSave(QWidget* parent, const QString& ti
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(NameFilters(filter));
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (!fileName.isEmpty()) {
+    if (fileName.isEmpty()) {
+        // The first save of a run starts in the user's documents, not wherever we were started.
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        dialog.setDirectory(QDir(documents).exists() ? documents : QDir::homePath());
+    } else {
         dialog.selectFile(fileName);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

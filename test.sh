@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Velnor with its tests, and runs every test: once in the
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/setup.sh
+velnor_install_missing
+for preset in default asan; do
+    echo "== $preset build"
+    velnor_build "$preset" -DVELNOR_BUILD_TESTS=ON
+    echo "== $preset tests"
+    ctest --preset "$preset" --timeout 300
+done
