@@ -6,7 +6,9 @@
 #include "app/Report.h"
 #include "app/ReportFile.h"
 #include "app/Twips.h"
+#include "netenum/clsNetwork.h"
 #include "netquery/GetSource.h"
+#include "resolve/modIP.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,6 +25,8 @@
 
 #include <exception>
 #include <limits>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -204,6 +208,7 @@ void frmMain::CreateControls() {
     ConnectClick(cmdClose, &frmMain::cmdClose_Click);
     ConnectClick(cmdCopy, &frmMain::cmdCopy_Click);
     ConnectClick(cmdRefresh, &frmMain::cmdRefresh_Click);
+    ConnectClick(cmdReset, &frmMain::cmdReset_Click);
     ConnectClick(Command1, &frmMain::Command1_Click);
 }
 
@@ -326,10 +331,60 @@ void frmMain::cmdRefresh2_Click() {
     Form_Load();
 }
 
+QTreeWidgetItem* frmMain::AddRow(const QString& key, const QString& text, const QIcon& smallIcon) {
+    for (int i = 0; i < lstPCList->topLevelItemCount(); ++i) {
+        if (lstPCList->topLevelItem(i)->data(0, Qt::UserRole).toString() == key) {
+            throw std::invalid_argument("key already in the list");
+        }
+    }
+    auto* row = new QTreeWidgetItem(lstPCList);
+    row->setData(0, Qt::UserRole, key);
+    row->setText(0, text);
+    row->setIcon(0, smallIcon);
+    return row;
+}
+
 void frmMain::cmdRefresh_Click() {
     Step([&] { lstPCList->clear(); });
     Step([&] { setCursor(Qt::WaitCursor); });
+    std::optional<clsNetwork> network;
+    Step([&] { network.emplace(services_.network, services_.localNames); });
+    Step([&] { network.value().SetResourceType(platform::net::kTypeAny); });
+    Step([&] { Yield(); });
+    Step([&] { network.value().Reset(); });
+    Step([&] { Yield(); });
+    QStringList parts;
+    Step([&] {
+        const QString servers = FromLocal(network.value().GetServerList());
+        // The empty list has no part at all; n names give n + 1 parts, the last one empty.
+        if (!servers.isEmpty()) {
+            parts = servers.split(u'|');
+        }
+    });
+    for (const QString& part : parts) {
+        Step([&] {
+            // The first two characters are the server's leading backslashes.
+            const QString name = part.mid(2);
+            if (name.isEmpty()) {
+                return;
+            }
+            QTreeWidgetItem* row = AddRow(QStringLiteral("KEY_") + name, name, ImageList1);
+            row->setText(1, FromLocal(modIP::ResolveHostAddress(
+                                services_.sockets, services_.messageBox, ToLocal(row->text(0)))));
+        });
+    }
+    network.reset();
     Step([&] { unsetCursor(); });
+}
+
+void frmMain::ResetFields() {
+    SetCaption(lblLIP, QStringLiteral("Local IP: "));
+    SetCaption(lblExtIP, QStringLiteral("External IP: "));
+    lstPCList->clear();
+}
+
+void frmMain::cmdReset_Click() {
+    ResetFields();
 }
 
 void frmMain::cmdClose_Click() {

@@ -4,8 +4,11 @@
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
 #include "platform/Internet.h"
+#include "platform/LocalNames.h"
 #include "platform/LocalSocket.h"
 #include "platform/MessageBox.h"
+#include "platform/NetworkProvider.h"
+#include "platform/SocketLibrary.h"
 #include "platform/SystemMetrics.h"
 
 #include <QIcon>
@@ -19,12 +22,16 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // What the main window needs of the world; main() passes the real services, tests fakes.
 struct MainServices {
     platform::Internet& internet;
     platform::SystemMetrics& metrics;
     platform::LocalSocket& socket;
+    platform::SocketLibrary& sockets;
+    platform::NetworkProvider& network;
+    platform::LocalNames& localNames;
     platform::MessageBox& messageBox;
     SaveDialog& saveDialog;
     ReportClock& clock;
@@ -46,6 +53,7 @@ public:
     void cmdRefresh2_Click();
     void cmdClose_Click();
     void cmdRefresh_Click();
+    void cmdReset_Click();
     void Command1_Click();
     void cmdCopy_Click();
     void cmdSave_Click();
@@ -61,6 +69,9 @@ private:
     void CentreOnScreen();
     void Form_Unload();
     void FillInfoText();
+    void ResetFields();
+    // Adds a row at the end of the computer list; throws when its key is taken.
+    QTreeWidgetItem* AddRow(const QString& key, const QString& text, const QIcon& smallIcon);
     Report::Stamp ReadClock();
     Report::Captions Captions() const;
     void ShowAndPaint();

@@ -4,8 +4,11 @@
 #include "app/SaveDialog.h"
 #include "app/frmMain.h"
 #include "platform/posix/CurlInternet.h"
+#include "platform/posix/PosixLocalNames.h"
 #include "platform/posix/PosixLocalSocket.h"
+#include "platform/posix/PosixSocketLibrary.h"
 #include "platform/posix/PosixSystemMetrics.h"
+#include "platform/posix/SmbProvider.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -22,12 +25,15 @@ int main(int argc, char* argv[]) {
     platform::posix::CurlInternet internet;
     platform::posix::PosixSystemMetrics metrics;
     platform::posix::PosixLocalSocket socket;
+    platform::posix::PosixSocketLibrary sockets;
+    platform::posix::SmbProvider network(sockets);
+    platform::posix::PosixLocalNames localNames;
     QtMessageBox messageBox;
     QtSaveDialog saveDialog;
     RegionalClock clock;
 
-    frmMain window({internet, metrics, socket, messageBox, saveDialog, clock,
-                    [] { QCoreApplication::exit(0); }});
+    frmMain window({internet, metrics, socket, sockets, network, localNames, messageBox, saveDialog,
+                    clock, [] { QCoreApplication::exit(0); }});
     if (!window.Load()) {
         return 0;
     }

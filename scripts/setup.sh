@@ -3,7 +3,7 @@
 
 VELNOR_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev
+    qt6-base-dev qt6-qpa-plugins libcurl4-openssl-dev libsmbclient-dev
     libgtest-dev fonts-dejavu-core
 )
 

@@ -4,6 +4,7 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -33,6 +34,14 @@ std::vector<InterfaceEntry> ReadInterfaces() {
     }
     freeifaddrs(list);
     return entries;
+}
+
+std::string HostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0) {
+        return {};
+    }
+    return name;
 }
 
 std::string DefaultRouteInterface(std::istream& routeTable) {

@@ -16,6 +16,9 @@ struct InterfaceEntry {
 
 std::vector<InterfaceEntry> ReadInterfaces();
 
+// The machine's host name; empty when it cannot be read.
+std::string HostName();
+
 // The interface of the default IPv4 route with the lowest metric, from the text of
 // /proc/net/route; empty when there is none.
 std::string DefaultRouteInterface(std::istream& routeTable);

@@ -2,19 +2,12 @@
 
 #include "platform/posix/Interfaces.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <fstream>
 
 namespace platform::posix {
 
 std::string PosixLocalSocket::localHostName() {
-    char name[HOST_NAME_MAX + 1] = {};
-    if (gethostname(name, sizeof name - 1) != 0) {
-        return {};
-    }
-    return name;
+    return HostName();
 }
 
 std::string PosixLocalSocket::localIP() {

@@ -1,6 +1,7 @@
 #include "BuildConfig.h"
 #include "app/Report.h"
 #include "app/frmMain.h"
+#include "tests/support/FakeNetwork.h"
 #include "tests/support/FakeServices.h"
 
 #include <QClipboard>
@@ -32,6 +33,9 @@ class tst_frmMain : public QObject {
         fakes::FakeInternet internet;
         fakes::Metrics metrics;
         fakes::Socket socket;
+        fakes::Sockets sockets;
+        fakes::Provider provider;
+        fakes::Names names;
         fakes::Messages messages;
         fakes::Dialog dialog;
         fakes::Clock clock;
@@ -40,8 +44,9 @@ class tst_frmMain : public QObject {
 
         Rig() { internet.body = kPage; }
         frmMain& make() {
-            window = std::make_unique<frmMain>(MainServices{internet, metrics, socket, messages,
-                                                            dialog, clock, [this] { ++ended; }});
+            window = std::make_unique<frmMain>(MainServices{internet, metrics, socket, sockets,
+                                                            provider, names, messages, dialog,
+                                                            clock, [this] { ++ended; }});
             return *window;
         }
         frmMain& load() {
@@ -83,6 +88,13 @@ private slots:
     void saveOverALongerFileLeavesOnlyTheNewReport();
     void aFailedSaveSaysWhyAndKeepsTheOldFile();
     void copyPutsTheCopyReportOnTheClipboard();
+
+    void listFillAddsOneRowPerServerWithItsAddress();
+    void listFillSkipsDoublesAndShortPartsAndKeepsUnresolvedRows();
+    void aFailingWalkLeavesAnEmptyListAndTheNormalPointer();
+    void aSecondFillNeverDoublesRows();
+    void startUpFailuresAreShownOncePerRow();
+    void resetClearsAddressesAndTheListAndTheReportSaysSo();
 
     void closeEndsTheProgram();
     void closingDuringTheLoadSequenceEndsItAtOnce();
@@ -439,6 +451,112 @@ void tst_frmMain::copyPutsTheCopyReportOnTheClipboard() {
         "None Found - \r\n");
     QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), expected);
     QCOMPARE(rig.clock.reads, (std::vector<char>{'d', 't'}));
+}
+
+namespace {
+
+void Servers(fakes::Provider& provider, std::initializer_list<const char*> names) {
+    provider.children[""] = {fakes::Resource(platform::net::kDisplayDomain, "WORKGROUP", true)};
+    auto& servers = provider.children["WORKGROUP"];
+    servers.clear();
+    for (const char* name : names) {
+        servers.push_back(fakes::Resource(platform::net::kDisplayServer, name, false));
+    }
+}
+
+QStringList Column(QTreeWidget* list, int column) {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        texts << list->topLevelItem(i)->text(column);
+    }
+    return texts;
+}
+
+} // namespace
+
+void tst_frmMain::listFillAddsOneRowPerServerWithItsAddress() {
+    Rig rig;
+    Servers(rig.provider, {"\\\\ALPHA", "\\\\BRAVO"});
+    rig.sockets.add("ALPHA", {10, 231, 0, 1});
+    rig.sockets.add("BRAVO", {10, 231, 0, 2});
+    Qt::CursorShape during = Qt::ArrowCursor;
+    rig.provider.onOpen = [&rig, &during] { during = rig.window->cursor().shape(); };
+    rig.load();
+    QCOMPARE(Column(rig.list(), 0), QStringList({"ALPHA", "BRAVO"}));
+    QCOMPARE(Column(rig.list(), 1), QStringList({"10.231.0.1", "10.231.0.2"}));
+    QCOMPARE(rig.list()->topLevelItem(0)->data(0, Qt::UserRole).toString(),
+             QStringLiteral("KEY_ALPHA"));
+    QCOMPARE(rig.list()->topLevelItem(1)->data(0, Qt::UserRole).toString(),
+             QStringLiteral("KEY_BRAVO"));
+    QVERIFY(!rig.list()->topLevelItem(0)->icon(0).isNull());
+    QCOMPARE(during, Qt::WaitCursor);
+    QCOMPARE(rig.window->cursor().shape(), Qt::ArrowCursor);
+    // Every open of the walk asks for any type of resource.
+    for (const auto& open : rig.provider.opened) {
+        QCOMPARE(open.type, 0);
+    }
+    QCOMPARE(rig.sockets.looked, (std::vector<std::string>{"ALPHA", "BRAVO"}));
+}
+
+void tst_frmMain::listFillSkipsDoublesAndShortPartsAndKeepsUnresolvedRows() {
+    Rig rig;
+    Servers(rig.provider, {"\\\\ALPHA", "\\\\", "XY", "\\\\GHOST", "\\\\ALPHA", "\\\\B"});
+    rig.sockets.add("ALPHA", {10, 0, 0, 1});
+    rig.sockets.add("B", {10, 0, 0, 2});
+    rig.load();
+    QCOMPARE(Column(rig.list(), 0), QStringList({"ALPHA", "GHOST", "B"}));
+    QCOMPARE(Column(rig.list(), 1), QStringList({"10.0.0.1", "", "10.0.0.2"}));
+    // The second ALPHA was never resolved: its row could not be added.
+    QCOMPARE(rig.sockets.looked, (std::vector<std::string>{"ALPHA", "GHOST", "B"}));
+    rig.window->cmdSave_Click(); // no dialog answer: cancelled
+    QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(),
+             QStringLiteral("ALPHA - 10.0.0.1\r\nGHOST - \r\nB - 10.0.0.2\r\n"));
+}
+
+void tst_frmMain::aFailingWalkLeavesAnEmptyListAndTheNormalPointer() {
+    Rig rig;
+    rig.provider.rootFails = true;
+    rig.load();
+    QCOMPARE(Column(rig.list(), 0), QStringList({"None Found"}));
+    QCOMPARE(rig.window->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(rig.get("cmdRefresh"), Qt::LeftButton); // out of sight, clicked directly
+    QCOMPARE(rig.list()->topLevelItemCount(), 0);
+    QCOMPARE(rig.window->cursor().shape(), Qt::ArrowCursor);
+}
+
+void tst_frmMain::aSecondFillNeverDoublesRows() {
+    Rig rig;
+    Servers(rig.provider, {"\\\\ALPHA", "\\\\BRAVO"});
+    rig.load();
+    QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
+    rig.window->cmdRefresh_Click();
+    QCOMPARE(Column(rig.list(), 0), QStringList({"ALPHA", "BRAVO"}));
+}
+
+void tst_frmMain::startUpFailuresAreShownOncePerRow() {
+    Rig rig;
+    Servers(rig.provider, {"\\\\ALPHA", "\\\\BRAVO"});
+    rig.sockets.started.result = 10091;
+    rig.load();
+    QCOMPARE(Column(rig.list(), 1), QStringList({"", ""}));
+    QCOMPARE(rig.messages.shown,
+             std::vector<std::string>(2, "The 32-bit Windows Socket is not responding."));
+}
+
+void tst_frmMain::resetClearsAddressesAndTheListAndTheReportSaysSo() {
+    Rig rig;
+    Servers(rig.provider, {"\\\\ALPHA"});
+    rig.load();
+    QTest::mouseClick(rig.get("cmdReset"), Qt::LeftButton);
+    QCOMPARE(rig.text("lblLIP"), QStringLiteral("Local IP: "));
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("External IP: "));
+    QCOMPARE(rig.text("lblLHost"), QStringLiteral("Local Host: WORKSTATION-7"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: dsl-7.isp.example"));
+    QCOMPARE(rig.list()->topLevelItemCount(), 0);
+    rig.window->cmdCopy_Click();
+    const QString copied = QGuiApplication::clipboard()->text();
+    QVERIFY(copied.endsWith(QStringLiteral("\r\nLocal Host: WORKSTATION-7\r\nLocal IP: \r\n"
+                                           "External IP: \r\n\r\nNetwork IPs\r\n")));
 }
 
 void tst_frmMain::closeEndsTheProgram() {

@@ -1,0 +1,32 @@
+#include "platform/NetworkProvider.h"
+
+namespace platform {
+
+std::size_t PackedSize(const NetResource& entry) {
+    std::size_t size = net::kEntrySize;
+    for (const auto* text :
+         {&entry.localName, &entry.remoteName, &entry.comment, &entry.provider}) {
+        if (*text) {
+            size += (*text)->size() + 1;
+        }
+    }
+    return size;
+}
+
+ReadOutcome EntryCursor::next(std::size_t budget) {
+    ReadOutcome outcome;
+    if (position_ >= entries_.size()) {
+        outcome.result = net::kResultNoMoreItems;
+        return outcome;
+    }
+    std::size_t used = 0;
+    while (position_ < entries_.size() && used + PackedSize(entries_[position_]) <= budget) {
+        used += PackedSize(entries_[position_]);
+        outcome.entries.push_back(entries_[position_]);
+        ++position_;
+    }
+    outcome.result = outcome.entries.empty() ? net::kResultMoreData : net::kResultOk;
+    return outcome;
+}
+
+} // namespace platform

@@ -1,0 +1,191 @@
+#include "platform/posix/SmbProvider.h"
+
+#include "platform/posix/TcpProbe.h"
+
+#include <libsmbclient.h>
+
+#include <cstring>
+#include <memory>
+
+namespace platform::posix {
+
+namespace {
+
+using namespace platform::net;
+
+// Anonymous: an empty user and password.
+void AnonymousAuth(SMBCCTX*, const char*, const char*, char*, int, char* user, int userLength,
+                   char* password, int passwordLength) {
+    if (userLength > 0) {
+        user[0] = '\0';
+    }
+    if (passwordLength > 0) {
+        password[0] = '\0';
+    }
+}
+
+struct ContextDeleter {
+    void operator()(SMBCCTX* context) const { smbc_free_context(context, 1); }
+};
+using Context = std::unique_ptr<SMBCCTX, ContextDeleter>;
+
+// A fresh context per listing: nothing is cached from one walk to the next. The protocol
+// range is a process-wide setting of the library, so it is set for each listing.
+Context NewContext(const char* minProtocol, const char* maxProtocol) {
+    Context context(smbc_new_context());
+    if (!context) {
+        return context;
+    }
+    SMBCCTX* c = context.get();
+    smbc_setDebug(c, 0);
+    smbc_setFunctionAuthDataWithContext(c, AnonymousAuth);
+    smbc_setOptionUseKerberos(c, 0);
+    smbc_setOptionFallbackAfterKerberos(c, 1);
+    // Merge the browse lists of every master browser.
+    smbc_setOptionBrowseMaxLmbCount(c, 0);
+    smbc_setTimeout(c, 5000);
+    if (smbc_init_context(c) == nullptr) {
+        context.release();
+        smbc_free_context(c, 1);
+        return Context();
+    }
+    smbc_setOptionProtocols(c, minProtocol, maxProtocol);
+    return context;
+}
+
+struct DirEntry {
+    unsigned type;
+    std::string name;
+    std::string comment;
+};
+
+std::optional<std::vector<DirEntry>> List(const std::string& url, const char* minProtocol,
+                                          const char* maxProtocol) {
+    Context context = NewContext(minProtocol, maxProtocol);
+    if (!context) {
+        return std::nullopt;
+    }
+    SMBCCTX* c = context.get();
+    SMBCFILE* dir = smbc_getFunctionOpendir(c)(c, url.c_str());
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<DirEntry> entries;
+    while (const smbc_dirent* entry = smbc_getFunctionReaddir(c)(c, dir)) {
+        entries.push_back(
+            {entry->smbc_type, std::string(entry->name, strnlen(entry->name, entry->namelen)),
+             entry->comment != nullptr ? std::string(entry->comment) : std::string()});
+    }
+    smbc_getFunctionClosedir(c)(c, dir);
+    return entries;
+}
+
+NetResource Entry(std::int32_t type, std::int32_t displayType, std::int32_t usage,
+                  std::string remoteName, std::string comment) {
+    NetResource resource;
+    resource.scope = kScopeGlobalNet;
+    resource.type = type;
+    resource.displayType = displayType;
+    resource.usage = usage;
+    resource.remoteName = std::move(remoteName);
+    resource.comment = std::move(comment);
+    resource.provider = SmbProvider::kProviderName;
+    return resource;
+}
+
+bool Wanted(std::int32_t shareType, std::int32_t filter) {
+    return filter == kTypeAny || filter == shareType;
+}
+
+} // namespace
+
+std::optional<NetworkProvider::Handle> SmbProvider::open(std::int32_t, std::int32_t type,
+                                                         std::int32_t, const NetResource* parent) {
+    std::optional<std::vector<NetResource>> entries;
+    if (parent == nullptr) {
+        entries.emplace();
+        entries->push_back(Entry(kTypeAny, kDisplayNetwork, kUsageContainer, kNetworkName, ""));
+    } else if (parent->provider.value_or("") != kProviderName || !parent->remoteName) {
+        return std::nullopt;
+    } else if (parent->displayType == kDisplayNetwork) {
+        // The browse list exists only in SMB1.
+        if (const auto workgroups = List("smb://", "NT1", "NT1")) {
+            entries.emplace();
+            for (const DirEntry& found : *workgroups) {
+                if (found.type == SMBC_WORKGROUP) {
+                    entries->push_back(Entry(kTypeAny, kDisplayDomain, kUsageContainer, found.name,
+                                             found.comment));
+                }
+            }
+        }
+    } else if (parent->displayType == kDisplayDomain) {
+        if (const auto servers = List("smb://" + *parent->remoteName, "NT1", "NT1")) {
+            entries.emplace();
+            for (const DirEntry& found : *servers) {
+                if (found.type == SMBC_SERVER) {
+                    entries->push_back(Entry(kTypeAny, kDisplayServer, kUsageContainer,
+                                             "\\\\" + found.name, found.comment));
+                }
+            }
+        }
+    } else if (parent->displayType == kDisplayServer && parent->remoteName->rfind("\\\\", 0) == 0) {
+        entries = Shares(parent->remoteName->substr(2), type);
+    }
+    if (!entries) {
+        return std::nullopt;
+    }
+    const Handle handle = nextHandle_++;
+    open_.emplace(handle, EntryCursor(std::move(*entries)));
+    return handle;
+}
+
+bool SmbProvider::Reachable(const std::string& server) {
+    const auto host = resolver_.getHostByName(server);
+    return host && !host->addresses.empty() &&
+           CanConnect(host->addresses.front(), {445, 139}, probeWait_);
+}
+
+std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& server,
+                                                            std::int32_t type) {
+    if (server.empty() || !Reachable(server)) {
+        return std::nullopt;
+    }
+    // Servers that refuse SMB1 list their shares over SMB2 or 3.
+    const auto shares = List("smb://" + server, "NT1", "SMB3");
+    if (!shares) {
+        return std::nullopt;
+    }
+    std::vector<NetResource> entries;
+    for (const DirEntry& found : *shares) {
+        std::int32_t shareType = 0;
+        if (found.type == SMBC_FILE_SHARE) {
+            shareType = kTypeDisk;
+        } else if (found.type == SMBC_PRINTER_SHARE) {
+            shareType = kTypePrint;
+        } else {
+            continue;
+        }
+        if (!Wanted(shareType, type)) {
+            continue;
+        }
+        const bool administrative = !found.name.empty() && found.name.back() == '$';
+        entries.push_back(Entry(shareType, administrative ? kDisplayShareAdmin : kDisplayShare,
+                                kUsageConnectable, "\\\\" + server + "\\" + found.name,
+                                found.comment));
+    }
+    return entries;
+}
+
+ReadOutcome SmbProvider::read(Handle handle, std::size_t budget) {
+    const auto it = open_.find(handle);
+    if (it == open_.end()) {
+        return {kResultInvalidHandle, {}};
+    }
+    return it->second.next(budget);
+}
+
+void SmbProvider::close(Handle handle) {
+    open_.erase(handle);
+}
+
+} // namespace platform::posix
