@@ -139,19 +139,29 @@ std::optional<NetworkProvider::Handle> SmbProvider::open(std::int32_t, std::int3
     return handle;
 }
 
-bool SmbProvider::Reachable(const std::string& server) {
+std::optional<std::string> SmbProvider::Reachable(const std::string& server) {
     const auto host = resolver_.getHostByName(server);
-    return host && !host->addresses.empty() &&
-           CanConnect(host->addresses.front(), {445, 139}, probeWait_);
+    if (!host || host->addresses.empty() ||
+        !CanConnect(host->addresses.front(), {445, 139}, probeWait_)) {
+        return std::nullopt;
+    }
+    std::string dotted;
+    for (const std::uint8_t byte : host->addresses.front()) {
+        dotted += (dotted.empty() ? "" : ".") + std::to_string(byte);
+    }
+    return dotted;
 }
 
 std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& server,
                                                             std::int32_t type) {
-    if (server.empty() || !Reachable(server)) {
+    const auto address = server.empty() ? std::nullopt : Reachable(server);
+    if (!address) {
         return std::nullopt;
     }
-    // Servers that refuse SMB1 list their shares over SMB2 or 3.
-    const auto shares = List("smb://" + server, "NT1", "SMB3");
+    // By the address just found: the library would look the name up again, the slow way on
+    // networks that answer names only by broadcast. Servers that refuse SMB1 list their shares
+    // over SMB2 or 3.
+    const auto shares = List("smb://" + *address, "NT1", "SMB3");
     if (!shares) {
         return std::nullopt;
     }

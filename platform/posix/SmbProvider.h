@@ -29,7 +29,8 @@ public:
 
 private:
     std::optional<std::vector<NetResource>> Shares(const std::string& server, std::int32_t type);
-    bool Reachable(const std::string& server);
+    // The server's address as dotted text when it accepts connections.
+    std::optional<std::string> Reachable(const std::string& server);
 
     SocketLibrary& resolver_;
     std::chrono::milliseconds probeWait_;

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Times the walk of a 30-name Samba neighbourhood, as the main window fills its list (the
+# enumerator, then the address of every server), against the reference client `smbtree`, in the
+# same lab namespaces. Needs root; builds what it needs; removes the lab when done.
+#   bench/neighbourhood.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+lab=tests/lab/smblab.sh
+source scripts/setup.sh
+velnor_install_missing
+"$lab" install
+velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
+trap '"$lab" down bench30 >/dev/null 2>&1 || true' EXIT
+"$lab" up bench30 >/dev/null
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ms_of() { # ms_of CMD...: wall time of one run in milliseconds
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+
+"$lab" exec bench30 ./build/bench/velnor_bench_walk | tail -n 1
+velnor=() reference=()
+for _ in $(seq "$runs"); do
+    velnor+=("$(ms_of "$lab" exec bench30 ./build/bench/velnor_bench_walk)")
+    reference+=("$(ms_of "$lab" exec bench30 smbtree -U guest%)")
+done
+v=$(printf '%s\n' "${velnor[@]}" | median)
+r=$(printf '%s\n' "${reference[@]}" | median)
+echo "runs: $runs (median wall time, including starting the process in the namespace)"
+echo "velnor walk + resolve: ${v} ms   (${velnor[*]})"
+echo "smbtree -U guest%:     ${r} ms   (${reference[*]})"
+awk -v v="$v" -v r="$r" 'BEGIN { printf "ratio velnor / smbtree: %.2f\n", v / r }'

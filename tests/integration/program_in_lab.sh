@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs the whole program in the Samba lab's client namespace (through tests/lab/smblab.sh exec)
+# on a virtual display, saves its report with Alt+S as a user would, and checks that the report
+# lists every server of the lab with its address.
+#   program_in_lab.sh VELNOR_BINARY [SCREENSHOT.png]
+set -euo pipefail
+binary=$1
+screenshot=${2:-}
+[ -n "${LAB_SERVERS:-}" ] || { echo "not inside the Samba lab" >&2; exit 77; }
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 77; }
+done
+
+work=$(mktemp -d)
+display=:$((90 + RANDOM % 100))
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$display" -screen 0 640x520x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$binary" >"$work/velnor.log" 2>&1 &
+pids+=($!)
+window=$(timeout 30 xdotool search --sync --name '^Velnor$' | head -n 1)
+
+# Save until the report holds every server: the list fills while the window is already up.
+expected=$(for pair in $LAB_SERVERS; do echo "${pair%%=*} - ${pair#*=}"; done | sort)
+for attempt in $(seq 20); do
+    sleep 2
+    report=$work/report-$attempt.txt
+    xdotool windowfocus --sync "$window" key alt+s
+    sleep 1
+    xdotool key ctrl+a type --delay 10 "$report"
+    xdotool key Return
+    for _ in $(seq 20); do [ -s "$report" ] && break; sleep 0.1; done
+    [ -s "$report" ] || continue
+    listed=$(tr -d '\r' <"$report" | sed -n '/^Network IPs$/,$p' | tail -n +2 | sort)
+    if [ "$listed" = "$expected" ]; then
+        [ -n "$screenshot" ] && import -window root "$screenshot"
+        echo "the report lists every server of the lab with its address:"
+        echo "$listed"
+        exit 0
+    fi
+done
+echo "the report never listed the lab's servers; last report:" >&2
+cat "${report:-/dev/null}" >&2 || true
+echo "expected:" >&2
+echo "$expected" >&2
+exit 1
