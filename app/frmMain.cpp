@@ -2,9 +2,11 @@
 
 #include "BuildConfig.h"
 #include "app/CommonDialog.h"
+#include "app/Controls.h"
 #include "app/Fonts.h"
 #include "app/Report.h"
 #include "app/ReportFile.h"
+#include "app/Screen.h"
 #include "app/Twips.h"
 #include "netenum/clsNetwork.h"
 #include "netquery/GetSource.h"
@@ -19,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -32,51 +33,6 @@ namespace {
 
 const QColor kDarkBlue(0, 0, 192);
 const QColor kBlack(0, 0, 0);
-constexpr char kAutoSize[] = "autoSize";
-
-std::string ToLocal(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
-
-QString FromLocal(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-void SetTextColor(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
-// Self-sizing labels keep their left edge and height; the width follows the text.
-void SetCaption(QLabel* label, const QString& text) {
-    label->setText(text);
-    if (label->property(kAutoSize).toBool()) {
-        label->resize(label->sizeHint().width(), label->height());
-    }
-}
-
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
-                 bool autoSize) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    // Values come from the network: never let them be read as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(geometry);
-    label->setProperty(kAutoSize, autoSize);
-    SetCaption(label, text);
-    return label;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption,
-                       const QRect& geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // Buttons that lie outside the client area: out of reach of the mouse, the Tab key and the
 // access keys, so Alt+C stays with "&Close".
@@ -85,12 +41,12 @@ void PutOutOfReach(QPushButton* button) {
     button->setShortcut(QKeySequence());
 }
 
-QIcon IconFrom(const QString& base, std::initializer_list<int> sizes) {
-    QIcon icon;
-    for (const int size : sizes) {
-        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(base).arg(size), QSize(size, size));
-    }
-    return icon;
+std::string ToLocal(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+QString FromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -107,13 +63,7 @@ frmMain::frmMain(MainServices services, QWidget* parent)
     setFixedSize(TwipsToPixels(5670), TwipsToPixels(5940));
     CreateControls();
     SetTabOrder();
-    CentreOnScreen();
-}
-
-void frmMain::CentreOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(pos() + screen->availableGeometry().center() - frameGeometry().center());
-    }
+    CentreOnScreen(*this);
 }
 
 void frmMain::CreateControls() {
@@ -131,12 +81,11 @@ void frmMain::CreateControls() {
     Image2->setPixmap(QPixmap(QStringLiteral(":/icons/network-48.png")));
 
     Label2 = NewLabel(this, "Label2", QStringLiteral("Internet and Network IP Address"),
-                      TwipsRect(1395, 390, 2865, 240), false);
+                      TwipsRect(1395, 390, 2865, 240), true);
     Label2->setFont(DialogFont(9.75));
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     SetTextColor(Label2, kDarkBlue);
-    Label2->setProperty(kAutoSize, true);
-    SetCaption(Label2, Label2->text());
+    SetCaption(Label2, Label2->text()); // sized again in its own font
 
     lblStatus = NewLabel(this, "lblStatus", QString(), TwipsRect(0, 800, 5745, 255), false);
     lblStatus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -206,6 +155,7 @@ void frmMain::CreateControls() {
     ConnectClick(cmdRefresh2, &frmMain::cmdRefresh2_Click);
     ConnectClick(cmdSave, &frmMain::cmdSave_Click);
     ConnectClick(cmdClose, &frmMain::cmdClose_Click);
+    ConnectClick(cmdAbout, &frmMain::cmdAbout_Click);
     ConnectClick(cmdCopy, &frmMain::cmdCopy_Click);
     ConnectClick(cmdRefresh, &frmMain::cmdRefresh_Click);
     ConnectClick(cmdReset, &frmMain::cmdReset_Click);
@@ -270,7 +220,7 @@ void frmMain::ShowAndPaint() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     // Only now does the window system tell the size of the frame around the window.
-    CentreOnScreen();
+    CentreOnScreen(*this);
 }
 
 void frmMain::Form_Load() {
@@ -385,6 +335,21 @@ void frmMain::ResetFields() {
 
 void frmMain::cmdReset_Click() {
     ResetFields();
+}
+
+void frmMain::cmdAbout_Click() {
+    const bool loading = about_.isNull();
+    if (loading) {
+        // No owner: the About window lives beside the main window, not on top of it.
+        about_ = new frmAbout(services_.about);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+    if (loading) {
+        CentreOnScreen(*about_);
+    }
 }
 
 void frmMain::cmdClose_Click() {

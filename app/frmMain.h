@@ -1,5 +1,6 @@
 #pragma once
 
+#include "about/frmAbout.h"
 #include "app/Report.h"
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
@@ -12,6 +13,7 @@
 #include "platform/SystemMetrics.h"
 
 #include <QIcon>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -35,6 +37,7 @@ struct MainServices {
     platform::MessageBox& messageBox;
     SaveDialog& saveDialog;
     ReportClock& clock;
+    AboutServices about;
     // Ends the program once every window is unloaded.
     std::function<void()> endProgram;
 };
@@ -52,6 +55,7 @@ public:
     void Form_Load();
     void cmdRefresh2_Click();
     void cmdClose_Click();
+    void cmdAbout_Click();
     void cmdRefresh_Click();
     void cmdReset_Click();
     void Command1_Click();
@@ -66,7 +70,6 @@ private:
 
     void CreateControls();
     void SetTabOrder();
-    void CentreOnScreen();
     void Form_Unload();
     void FillInfoText();
     void ResetFields();
@@ -85,6 +88,8 @@ private:
     MainServices services_;
     bool unloaded_ = false;
     QIcon ImageList1;
+    // The About window while it is loaded; there is at most one.
+    QPointer<frmAbout> about_;
 
     QLabel* Label1 = nullptr;
     QLabel* Image1 = nullptr;

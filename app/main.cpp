@@ -6,12 +6,17 @@
 #include "platform/posix/CurlInternet.h"
 #include "platform/posix/PosixLocalNames.h"
 #include "platform/posix/PosixLocalSocket.h"
+#include "platform/posix/PosixPrograms.h"
 #include "platform/posix/PosixSocketLibrary.h"
 #include "platform/posix/PosixSystemMetrics.h"
+#include "platform/posix/QtShell.h"
+#include "platform/posix/RegistryStandIn.h"
 #include "platform/posix/SmbProvider.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -31,9 +36,22 @@ int main(int argc, char* argv[]) {
     QtMessageBox messageBox;
     QtSaveDialog saveDialog;
     RegionalClock clock;
+    const char* path = std::getenv("PATH");
+    platform::posix::RegistryStandIn registry(path != nullptr ? path : "");
+    platform::posix::PosixPrograms programs;
+    platform::posix::QtShell shell;
 
-    frmMain window({internet, metrics, socket, sockets, network, localNames, messageBox, saveDialog,
-                    clock, [] { QCoreApplication::exit(0); }});
+    frmMain window({internet,
+                    metrics,
+                    socket,
+                    sockets,
+                    network,
+                    localNames,
+                    messageBox,
+                    saveDialog,
+                    clock,
+                    {registry, programs, shell, messageBox},
+                    [] { QCoreApplication::exit(0); }});
     if (!window.Load()) {
         return 0;
     }

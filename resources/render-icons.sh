@@ -17,3 +17,17 @@ render() { # render NAME SIZE
 for size in 16 24 32 48 256; do render velnor "$size"; done
 for size in 16 32 48; do render network "$size"; done
 for size in 16 32 48; do render netpc "$size"; done
+
+# The maker's logo for the About window: a fixed 67x143 panel, flattened onto
+# its own dark blue so the PNG is opaque 24-bit RGB.
+rsvg-convert -w 67 -h 143 brantel-logo.svg |
+    convert - -background '#0e2556' -flatten -type TrueColor \
+        -define png:exclude-chunks=date,time PNG24:brantel-logo.png
+echo "brantel-logo.svg -> brantel-logo.png"
+
+# The pointing-hand cursor: black, white and fully transparent pixels only, so
+# any partial alpha or grey that anti-aliasing leaves is thresholded away.
+rsvg-convert -w 32 -h 32 hand.svg |
+    convert - -channel A -threshold 50% -channel RGB -threshold 50% +channel \
+        -define png:exclude-chunks=date,time PNG32:hand-32.png
+echo "hand.svg -> hand-32.png"

@@ -1,6 +1,7 @@
 #include "BuildConfig.h"
 #include "app/Report.h"
 #include "app/frmMain.h"
+#include "tests/support/FakeAbout.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakeServices.h"
 
@@ -39,14 +40,25 @@ class tst_frmMain : public QObject {
         fakes::Messages messages;
         fakes::Dialog dialog;
         fakes::Clock clock;
+        fakes::Registry registry;
+        fakes::Programs programs;
+        fakes::Shell shell;
         int ended = 0;
         std::unique_ptr<frmMain> window;
 
         Rig() { internet.body = kPage; }
         frmMain& make() {
-            window = std::make_unique<frmMain>(MainServices{internet, metrics, socket, sockets,
-                                                            provider, names, messages, dialog,
-                                                            clock, [this] { ++ended; }});
+            window = std::make_unique<frmMain>(MainServices{internet,
+                                                            metrics,
+                                                            socket,
+                                                            sockets,
+                                                            provider,
+                                                            names,
+                                                            messages,
+                                                            dialog,
+                                                            clock,
+                                                            {registry, programs, shell, messages},
+                                                            [this] { ++ended; }});
             return *window;
         }
         frmMain& load() {
