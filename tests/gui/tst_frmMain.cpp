@@ -1,9 +1,7 @@
 #include "BuildConfig.h"
 #include "app/Report.h"
 #include "app/frmMain.h"
-#include "tests/support/FakeAbout.h"
-#include "tests/support/FakeNetwork.h"
-#include "tests/support/FakeServices.h"
+#include "tests/support/MainWindowRig.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -18,8 +16,7 @@
 
 namespace {
 
-const char kPage[] = "<html><body><p><b>Your IP: 203.0.113.7</b></p>"
-                     "<p><b>Host:  dsl-7.isp.example </b></p></body></html>";
+const char* const kPage = fakes::MainWindowRig::kPage;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -27,54 +24,10 @@ QString Q(const std::string& text) {
 
 } // namespace
 
+using Rig = fakes::MainWindowRig;
+
 class tst_frmMain : public QObject {
     Q_OBJECT
-
-    struct Rig {
-        fakes::FakeInternet internet;
-        fakes::Metrics metrics;
-        fakes::Socket socket;
-        fakes::Sockets sockets;
-        fakes::Provider provider;
-        fakes::Names names;
-        fakes::Messages messages;
-        fakes::Dialog dialog;
-        fakes::Clock clock;
-        fakes::Registry registry;
-        fakes::Programs programs;
-        fakes::Shell shell;
-        int ended = 0;
-        std::unique_ptr<frmMain> window;
-
-        Rig() { internet.body = kPage; }
-        frmMain& make() {
-            window = std::make_unique<frmMain>(MainServices{internet,
-                                                            metrics,
-                                                            socket,
-                                                            sockets,
-                                                            provider,
-                                                            names,
-                                                            messages,
-                                                            dialog,
-                                                            clock,
-                                                            {registry, programs, shell, messages},
-                                                            [this] { ++ended; }});
-            return *window;
-        }
-        frmMain& load() {
-            make().Load();
-            return *window;
-        }
-        template <typename T = QWidget> T* get(const char* name) {
-            auto* widget = window->findChild<T*>(QString::fromLatin1(name));
-            if (widget == nullptr) {
-                qFatal("no control %s", name);
-            }
-            return widget;
-        }
-        QString text(const char* name) { return get<QLabel>(name)->text(); }
-        QTreeWidget* list() { return get<QTreeWidget>("lstPCList"); }
-    };
 
 private slots:
     void controlsAreLaidOutInTwipsAtFifteenPerPixel_data();

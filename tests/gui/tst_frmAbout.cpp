@@ -1,0 +1,253 @@
+#include "BuildConfig.h"
+#include "about/OnTop.h"
+#include "about/frmAbout.h"
+#include "platform/posix/PosixPrograms.h"
+#include "platform/posix/QtShell.h"
+#include "platform/posix/RegistryStandIn.h"
+#include "tests/support/MainWindowRig.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Rig = fakes::MainWindowRig;
+
+namespace {
+
+QList<frmAbout*> AboutWindows() {
+    QList<frmAbout*> found;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* about = qobject_cast<frmAbout*>(window)) {
+            found << about;
+        }
+    }
+    return found;
+}
+
+frmAbout* OpenAbout(Rig& rig) {
+    QTest::mouseClick(rig.get("cmdAbout"), Qt::LeftButton);
+    const auto windows = AboutWindows();
+    return windows.size() == 1 ? windows.front() : nullptr;
+}
+
+template <typename T = QWidget> T* Control(frmAbout* about, const char* name) {
+    auto* control = about->findChild<T*>(QString::fromLatin1(name));
+    if (control == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return control;
+}
+
+} // namespace
+
+class tst_frmAbout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { qDeleteAll(AboutWindows()); }
+
+    void loadStepsSetCaptionVersionAndTitleOnTop();
+    void controlsKeepTheirPlacesAndTips();
+    void aboutOpensOneWindowAtMost();
+    void escapeLeavesItOpenAndCloseUnloadsIt();
+    void linksOpenTheMakersPages();
+    void theHandShowsOverTheLinkButtonsOnly();
+    void closingTheMainWindowClosesItAndEndsTheProgram();
+    void systemInfoStartsTheToolOnThePathOrSaysItIsUnavailable();
+    void theDesktopShellKeepsItOnTop();
+};
+
+void tst_frmAbout::loadStepsSetCaptionVersionAndTitleOnTop() {
+    Rig rig;
+    rig.load();
+    frmAbout* about = OpenAbout(rig);
+    QVERIFY(about);
+    QCOMPARE(about->windowTitle(), QStringLiteral("About Velnor"));
+    auto* title = Control<QLabel>(about, "lblTitle");
+    auto* version = Control<QLabel>(about, "lblVersion");
+    QCOMPARE(title->text(), QStringLiteral("Velnor"));
+    QCOMPARE(version->text(), QStringLiteral("Version 2.0.0"));
+    for (QLabel* label : {title, version}) {
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(label->font().bold());
+        QCOMPARE(label->font().pointSizeF(), 9.75);
+    }
+    QCOMPARE(rig.shell.stacked.size(), std::size_t{1});
+    QVERIFY(rig.shell.stacked[0].second);
+    QVERIFY(rig.shell.stacked[0].first != 0);
+    QCOMPARE(about->size(), QSize(382, 266));
+    QCOMPARE(about->minimumSize(), about->maximumSize());
+    QVERIFY(!(about->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(about->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(about->parentWidget() == nullptr);
+    QVERIFY(about->isVisible());
+}
+
+void tst_frmAbout::controlsKeepTheirPlacesAndTips() {
+    Rig rig;
+    rig.load();
+    frmAbout* about = OpenAbout(rig);
+    QCOMPARE(Control(about, "picIcon")->geometry(), QRect(8, 8, 71, 147));
+    QCOMPARE(Control(about, "picIcon")->toolTip(), QStringLiteral("Brantel Software"));
+    QCOMPARE(Control(about, "Image1")->geometry(), QRect(312, 8, 48, 48));
+    QCOMPARE(Control(about, "Frame1")->geometry(), QRect(8, 160, 273, 97));
+    QCOMPARE(Control(about, "lblDisclaimer")->parentWidget()->objectName(),
+             QStringLiteral("Frame1"));
+    QVERIFY(Control<QLabel>(about, "lblDisclaimer")->wordWrap());
+    QVERIFY(Control<QLabel>(about, "lblDisclaimer")->text().contains(QStringLiteral("copyright")));
+    QVERIFY(!Control<QLabel>(about, "lblDisclaimer")->text().contains(QStringLiteral("Brantel")));
+    QCOMPARE(Control(about, "lblDescription")->parentWidget()->objectName(),
+             QStringLiteral("Frame2"));
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* tip;
+        QRect geometry;
+    } buttons[] = {
+        {"Command1",
+         "&Join the Brantel mailing list",
+         "Join our mailing list",
+         {104, 136, 153, 23}},
+        {"Command2", "&Brantel", "Visit Brantel", {286, 136, 83, 23}},
+        {"Command3", "Clos&e", "Close this window", {286, 185, 83, 23}},
+        {"Command4", "&System Info", "Info about your computer", {286, 232, 83, 23}},
+    };
+    for (const auto& expected : buttons) {
+        auto* button = Control<QPushButton>(about, expected.name);
+        QCOMPARE(button->text(), QString::fromUtf8(expected.caption));
+        QCOMPARE(button->toolTip(), QString::fromUtf8(expected.tip));
+        QCOMPARE(button->geometry(), expected.geometry);
+        QVERIFY(!button->isDefault());
+    }
+}
+
+void tst_frmAbout::aboutOpensOneWindowAtMost() {
+    Rig rig;
+    rig.load();
+    frmAbout* first = OpenAbout(rig);
+    QVERIFY(first);
+    QCOMPARE(OpenAbout(rig), first);
+    QCOMPARE(AboutWindows().size(), 1);
+    // The load steps ran once.
+    QCOMPARE(rig.shell.stacked.size(), std::size_t{1});
+}
+
+void tst_frmAbout::escapeLeavesItOpenAndCloseUnloadsIt() {
+    Rig rig;
+    rig.load();
+    QPointer<frmAbout> about = OpenAbout(rig);
+    QTest::keyClick(about, Qt::Key_Escape);
+    QVERIFY(about && about->isVisible());
+    QTest::mouseClick(Control(about, "Command3"), Qt::LeftButton);
+    QTRY_VERIFY(about.isNull());
+    // Opened again, it is loaded afresh.
+    frmAbout* again = OpenAbout(rig);
+    QVERIFY(again);
+    QCOMPARE(rig.shell.stacked.size(), std::size_t{2});
+    QCOMPARE(Control<QLabel>(again, "lblVersion")->text(), QStringLiteral("Version 2.0.0"));
+    QCOMPARE(rig.ended, 0);
+}
+
+void tst_frmAbout::linksOpenTheMakersPages() {
+    Rig rig;
+    rig.load();
+    frmAbout* about = OpenAbout(rig);
+    QTest::mouseClick(Control(about, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(Control(about, "Command2"), Qt::LeftButton);
+    QTest::mouseClick(Control(about, "Image1"), Qt::LeftButton);
+    QTest::mouseClick(Control(about, "picIcon"), Qt::LeftButton);
+    const std::string home = velnor::kWebAddresses[0];
+    std::vector<std::string> files;
+    for (const auto& call : rig.shell.executed) {
+        files.push_back(call.file);
+        QCOMPARE(call.operation, std::string("open"));
+        QCOMPARE(call.parameters, std::string());
+        QCOMPARE(call.show, 1);
+        QCOMPARE(call.owner, static_cast<platform::Shell::Window>(about->winId()));
+    }
+    QCOMPARE(files, (std::vector<std::string>{home + "/Pages/ListBot.html", home, home, home}));
+}
+
+void tst_frmAbout::theHandShowsOverTheLinkButtonsOnly() {
+    Rig rig;
+    rig.load();
+    frmAbout* about = OpenAbout(rig);
+    for (const char* name : {"Command1", "Command2", "picIcon", "Image1", "Command3"}) {
+        QCOMPARE(Control(about, name)->cursor().shape(), Qt::ArrowCursor);
+    }
+    for (const char* name : {"Command1", "Command2", "picIcon", "Image1", "Command3"}) {
+        QWidget* control = Control(about, name);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(control, &move);
+    }
+    for (const char* name : {"Command1", "Command2"}) {
+        const QCursor cursor = Control(about, name)->cursor();
+        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+        QCOMPARE(cursor.hotSpot(), QPoint(6, 0));
+        QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+    }
+    for (const char* name : {"picIcon", "Image1", "Command3"}) {
+        QCOMPARE(Control(about, name)->cursor().shape(), Qt::ArrowCursor);
+    }
+}
+
+void tst_frmAbout::closingTheMainWindowClosesItAndEndsTheProgram() {
+    Rig rig;
+    rig.load();
+    QPointer<frmAbout> about = OpenAbout(rig);
+    QTest::mouseClick(rig.get("cmdClose"), Qt::LeftButton);
+    QTRY_VERIFY(about.isNull());
+    QCOMPARE(rig.ended, 1);
+}
+
+void tst_frmAbout::systemInfoStartsTheToolOnThePathOrSaysItIsUnavailable() {
+    // The real stand-in registry and process start, with a stand-in tool on the search path.
+    QTemporaryDir bin;
+    const QString marker = bin.filePath(QStringLiteral("started"));
+    QFile tool(bin.filePath(QStringLiteral("hardinfo")));
+    QVERIFY(tool.open(QIODevice::WriteOnly));
+    tool.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    tool.close();
+    tool.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    platform::posix::PosixPrograms programs;
+    fakes::Shell shell;
+    fakes::Messages messages;
+    platform::posix::RegistryStandIn withTool(bin.path().toStdString() + ":/nonexistent");
+    frmAbout found({withTool, programs, shell, messages});
+    QTest::mouseClick(Control(&found, "Command4"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+    QVERIFY(messages.shown.empty());
+
+    QTemporaryDir empty;
+    platform::posix::RegistryStandIn withoutTool(empty.path().toStdString());
+    frmAbout missing({withoutTool, programs, shell, messages});
+    QTest::mouseClick(Control(&missing, "Command4"), Qt::LeftButton);
+    QCOMPARE(messages.shown,
+             std::vector<std::string>{"System Information Is Unavailable At This Time"});
+}
+
+void tst_frmAbout::theDesktopShellKeepsItOnTop() {
+    platform::posix::QtShell shell;
+    fakes::Registry registry;
+    fakes::Programs programs;
+    fakes::Messages messages;
+    frmAbout about({registry, programs, shell, messages});
+    QVERIFY(about.windowFlags() & Qt::WindowStaysOnTopHint);
+    about.show();
+    const QPoint position = about.pos();
+    const auto window = static_cast<platform::Shell::Window>(about.winId());
+    QCOMPARE(OnTop::SetOnTop(shell, window, 1), 0);
+    QVERIFY(!(about.windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(about.isVisible());
+    QCOMPARE(about.pos(), position);
+    QVERIFY(OnTop::SetOnTop(shell, static_cast<platform::Shell::Window>(about.winId()), -1) != 0);
+    QVERIFY(about.windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(OnTop::SetOnTop(shell, 0, -1), 0);
+}
+
+QTEST_MAIN(tst_frmAbout)
+#include "tst_frmAbout.moc"
