@@ -65,11 +65,9 @@ void frmAbout::CreateControls() {
     Frame1 = NewFrame(this, "Frame1", TwipsRect(120, 2405, 4095, 1455));
     lblDisclaimer = NewLabel(
         Frame1, "lblDisclaimer",
-        QStringLiteral("Warning: this computer program is protected by copyright law and "
-                       "international treaties. Unauthorized reproduction or distribution of "
-                       "this program, or any portion of it, may result in severe civil and "
-                       "criminal penalties, and will be prosecuted to the maximum extent "
-                       "possible under the law."),
+        QStringLiteral("Warning: this program is protected by copyright law and international "
+                       "treaties. Unauthorized reproduction or distribution of this program, or "
+                       "of any part of it, may result in severe civil and criminal penalties."),
         TwipsRect(120, 240, 3870, 1185), false);
     lblDisclaimer->setWordWrap(true);
     SetTextColor(lblDisclaimer, kBlack);
