@@ -24,15 +24,16 @@ void AnonymousAuth(SMBCCTX*, const char*, const char*, char*, int, char* user, i
     }
 }
 
-struct ContextDeleter {
-    void operator()(SMBCCTX* context) const { smbc_free_context(context, 1); }
-};
-using Context = std::unique_ptr<SMBCCTX, ContextDeleter>;
+} // namespace
 
-// A fresh context per listing: nothing is cached from one walk to the next. The protocol
-// range is a process-wide setting of the library, so it is set for each listing.
-Context NewContext(const char* minProtocol, const char* maxProtocol) {
-    Context context(smbc_new_context());
+void SmbProvider::ContextDeleter::operator()(SMBCCTX* context) const {
+    smbc_free_context(context, 1);
+}
+
+namespace {
+
+SmbProvider::Context NewContext() {
+    SmbProvider::Context context(smbc_new_context());
     if (!context) {
         return context;
     }
@@ -47,9 +48,7 @@ Context NewContext(const char* minProtocol, const char* maxProtocol) {
     if (smbc_init_context(c) == nullptr) {
         context.release();
         smbc_free_context(c, 1);
-        return Context();
     }
-    smbc_setOptionProtocols(c, minProtocol, maxProtocol);
     return context;
 }
 
@@ -59,13 +58,13 @@ struct DirEntry {
     std::string comment;
 };
 
-std::optional<std::vector<DirEntry>> List(const std::string& url, const char* minProtocol,
-                                          const char* maxProtocol) {
-    Context context = NewContext(minProtocol, maxProtocol);
-    if (!context) {
+// The protocol range is a process-wide setting of the library, so it is set for each listing.
+std::optional<std::vector<DirEntry>> List(SMBCCTX* c, const std::string& url,
+                                          const char* minProtocol, const char* maxProtocol) {
+    if (c == nullptr) {
         return std::nullopt;
     }
-    SMBCCTX* c = context.get();
+    smbc_setOptionProtocols(c, minProtocol, maxProtocol);
     SMBCFILE* dir = smbc_getFunctionOpendir(c)(c, url.c_str());
     if (dir == nullptr) {
         return std::nullopt;
@@ -103,13 +102,17 @@ std::optional<NetworkProvider::Handle> SmbProvider::open(std::int32_t, std::int3
                                                          std::int32_t, const NetResource* parent) {
     std::optional<std::vector<NetResource>> entries;
     if (parent == nullptr) {
+        // A walk begins: nothing learnt by an earlier walk is used.
+        if (context_) {
+            smbc_getFunctionPurgeCachedServers(context_.get())(context_.get());
+        }
         entries.emplace();
         entries->push_back(Entry(kTypeAny, kDisplayNetwork, kUsageContainer, kNetworkName, ""));
     } else if (parent->provider.value_or("") != kProviderName || !parent->remoteName) {
         return std::nullopt;
     } else if (parent->displayType == kDisplayNetwork) {
         // The browse list exists only in SMB1.
-        if (const auto workgroups = List("smb://", "NT1", "NT1")) {
+        if (const auto workgroups = List(Library(), "smb://", "NT1", "NT1")) {
             entries.emplace();
             for (const DirEntry& found : *workgroups) {
                 if (found.type == SMBC_WORKGROUP) {
@@ -119,7 +122,7 @@ std::optional<NetworkProvider::Handle> SmbProvider::open(std::int32_t, std::int3
             }
         }
     } else if (parent->displayType == kDisplayDomain) {
-        if (const auto servers = List("smb://" + *parent->remoteName, "NT1", "NT1")) {
+        if (const auto servers = List(Library(), "smb://" + *parent->remoteName, "NT1", "NT1")) {
             entries.emplace();
             for (const DirEntry& found : *servers) {
                 if (found.type == SMBC_SERVER) {
@@ -137,6 +140,13 @@ std::optional<NetworkProvider::Handle> SmbProvider::open(std::int32_t, std::int3
     const Handle handle = nextHandle_++;
     open_.emplace(handle, EntryCursor(std::move(*entries)));
     return handle;
+}
+
+SMBCCTX* SmbProvider::Library() {
+    if (!context_) {
+        context_ = NewContext();
+    }
+    return context_.get();
 }
 
 std::optional<std::string> SmbProvider::Reachable(const std::string& server) {
@@ -161,7 +171,7 @@ std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& s
     // By the address just found: the library would look the name up again, the slow way on
     // networks that answer names only by broadcast. Servers that refuse SMB1 list their shares
     // over SMB2 or 3.
-    const auto shares = List("smb://" + *address, "NT1", "SMB3");
+    const auto shares = List(Library(), "smb://" + *address, "NT1", "SMB3");
     if (!shares) {
         return std::nullopt;
     }

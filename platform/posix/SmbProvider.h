@@ -5,6 +5,9 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
+
+struct _SMBCCTX;
 
 namespace platform::posix {
 
@@ -18,6 +21,11 @@ public:
 
     // The resolver finds a server before its shares are listed, so that a server that is down
     // costs the probe's wait instead of the library's much longer time-outs.
+    struct ContextDeleter {
+        void operator()(_SMBCCTX* context) const;
+    };
+    using Context = std::unique_ptr<_SMBCCTX, ContextDeleter>;
+
     explicit SmbProvider(SocketLibrary& resolver,
                          std::chrono::milliseconds probeWait = std::chrono::milliseconds(1500))
         : resolver_(resolver), probeWait_(probeWait) {}
@@ -29,11 +37,16 @@ public:
 
 private:
     std::optional<std::vector<NetResource>> Shares(const std::string& server, std::int32_t type);
+    // The library's context, made at first use; null when the library cannot start.
+    _SMBCCTX* Library();
     // The server's address as dotted text when it accepts connections.
     std::optional<std::string> Reachable(const std::string& server);
 
     SocketLibrary& resolver_;
     std::chrono::milliseconds probeWait_;
+    // One for the provider's life (each costs the library memory it never gives back),
+    // emptied of cached servers when a walk begins.
+    Context context_;
     std::map<Handle, EntryCursor> open_;
     Handle nextHandle_ = 1;
 };
