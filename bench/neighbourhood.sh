@@ -24,14 +24,20 @@ ms_of() { # ms_of CMD...: wall time of one run in milliseconds
 }
 
 "$lab" exec bench30 ./build/bench/velnor_bench_walk | tail -n 1
-velnor=() reference=()
+velnor=() reference=() wins=()
 for _ in $(seq "$runs"); do
     velnor+=("$(ms_of "$lab" exec bench30 ./build/bench/velnor_bench_walk)")
     reference+=("$(ms_of "$lab" exec bench30 smbtree -U guest%)")
+    # The same client told to ask the WINS server only, never to broadcast.
+    wins+=("$(ms_of "$lab" exec bench30 sh -c 'smbtree -s "$LAB_CLIENT_SMBCONF_WINS_ONLY" -U guest%')")
 done
 v=$(printf '%s\n' "${velnor[@]}" | median)
 r=$(printf '%s\n' "${reference[@]}" | median)
+w=$(printf '%s\n' "${wins[@]}" | median)
 echo "runs: $runs (median wall time, including starting the process in the namespace)"
-echo "velnor walk + resolve: ${v} ms   (${velnor[*]})"
-echo "smbtree -U guest%:     ${r} ms   (${reference[*]})"
-awk -v v="$v" -v r="$r" 'BEGIN { printf "ratio velnor / smbtree: %.2f\n", v / r }'
+echo "velnor walk + resolve:          ${v} ms   (${velnor[*]})"
+echo "smbtree -U guest%:              ${r} ms   (${reference[*]})"
+echo "smbtree, WINS only (reference): ${w} ms   (${wins[*]})"
+awk -v v="$v" -v r="$r" -v w="$w" 'BEGIN {
+    printf "ratio velnor / smbtree: %.2f\n", v / r
+    printf "ratio velnor / smbtree with WINS only: %.2f\n", v / w }'

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by run.sh and test.sh: installs what is missing from Debian's packages and builds
 # with the given CMake preset. Sourced, not run.
 
