@@ -40,10 +40,23 @@ SocketStartup PosixSocketLibrary::startup(std::uint16_t requestedVersion) {
     return {0, requestedVersion, 32767};
 }
 
+PosixSocketLibrary::Lookup PosixSocketLibrary::SystemResolver() {
+    return SystemLookup;
+}
+
+PosixSocketLibrary::Lookup PosixSocketLibrary::NetbiosQuery(std::chrono::milliseconds wait) {
+    return [wait](const std::string& name) { return netbios::Query(name, wait); };
+}
+
 std::optional<HostEntry> PosixSocketLibrary::getHostByName(const std::string& name) {
-    auto address = SystemLookup(name);
+    auto address = system_(name);
+    if (!address && discovered_ != nullptr) {
+        if (const auto found = discovered_->find(name)) {
+            address.emplace(found->begin(), found->end());
+        }
+    }
     if (!address) {
-        address = netbios::Query(name, netbiosWait_);
+        address = netbios_(name);
     }
     if (!address) {
         return std::nullopt;

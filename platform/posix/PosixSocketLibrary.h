@@ -1,25 +1,37 @@
 #pragma once
 
+#include "platform/DiscoveredHosts.h"
 #include "platform/SocketLibrary.h"
 
 #include <chrono>
+#include <functional>
 
 namespace platform::posix {
 
-// Nothing needs starting on this system; a name is looked up by the system resolver and, when
-// it does not know the name, by a NetBIOS broadcast on the local networks.
+// Nothing needs starting on this system. A name is looked up by the system resolver; when it
+// does not know the name, among the computers that the current walk discovered; then by a
+// NetBIOS broadcast on the local networks.
 class PosixSocketLibrary final : public SocketLibrary {
 public:
-    explicit PosixSocketLibrary(
-        std::chrono::milliseconds netbiosWait = std::chrono::milliseconds(500))
-        : netbiosWait_(netbiosWait) {}
+    // An IPv4 address in network order, or nothing.
+    using Lookup = std::function<std::optional<std::vector<std::uint8_t>>(const std::string&)>;
+
+    static Lookup SystemResolver();
+    static Lookup NetbiosQuery(std::chrono::milliseconds wait);
+
+    explicit PosixSocketLibrary(const DiscoveredHosts* discovered = nullptr,
+                                Lookup system = SystemResolver(),
+                                Lookup netbios = NetbiosQuery(std::chrono::milliseconds(500)))
+        : discovered_(discovered), system_(std::move(system)), netbios_(std::move(netbios)) {}
 
     SocketStartup startup(std::uint16_t requestedVersion) override;
     std::optional<HostEntry> getHostByName(const std::string& name) override;
     int cleanup() override { return 0; }
 
 private:
-    std::chrono::milliseconds netbiosWait_;
+    const DiscoveredHosts* discovered_;
+    Lookup system_;
+    Lookup netbios_;
 };
 
 } // namespace platform::posix

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The addresses that the current walk's discovery learnt, by computer name (any case), so that
+// names which no name service knows still resolve.
+class DiscoveredHosts {
+public:
+    using Address = std::array<std::uint8_t, 4>;
+
+    void clear() { hosts_.clear(); }
+    // The first address learnt for a name stays.
+    void add(const std::string& name, const Address& address) {
+        hosts_.emplace(Key(name), address);
+    }
+    std::optional<Address> find(const std::string& name) const {
+        const auto it = hosts_.find(Key(name));
+        if (it == hosts_.end()) {
+            return std::nullopt;
+        }
+        return it->second;
+    }
+
+private:
+    static std::string Key(std::string name) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return name;
+    }
+
+    std::map<std::string, Address> hosts_;
+};
+
+} // namespace platform
