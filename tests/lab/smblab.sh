@@ -258,6 +258,9 @@ write_client_conf() {
 # Job control puts it in its own process group: smbd TERMs its whole group on exit.
 start_daemon() { # host daemon
     local d=$RUN_DIR/$1
+    # /run is a fresh tmpfs after a reboot: nothing recreates /run/samba while the
+    # daemons are disabled, and the tmpfs below needs its mount point.
+    mkdir -p /run/samba /var/log/samba
     set -m
     ip netns exec "$(host_ns "$1")" unshare --mount --propagation private \
         sh -c 'mount -t tmpfs tmpfs /run/samba && mount -t tmpfs tmpfs /var/log/samba &&
