@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velnor with its tests, and runs every test: once in the
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer. As root it also
-# installs Samba for the neighbourhood tests, which start their servers in network namespaces
-# of their own; without root those tests report SKIPPED.
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the
+# readers of network messages for a minute each. As root it also installs Samba, wsdd and
+# avahi-daemon for the neighbourhood tests, which start their peers in network namespaces of
+# their own; without root those tests report SKIPPED.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-velnor_install_missing xvfb xauth xdotool
+velnor_install_missing xvfb xauth xdotool clang libclang-rt-14-dev
 if [ "$(id -u)" -eq 0 ]; then
     tests/lab/smblab.sh install
+    tests/lab/discolab.sh install
 fi
 for preset in default asan; do
     echo "== $preset build"
@@ -16,3 +18,7 @@ for preset in default asan; do
     echo "== $preset tests"
     ctest --preset "$preset" --timeout 300
 done
+# The readers of network messages, fuzzed for a bounded time each.
+echo "== fuzz"
+velnor_build fuzz -DVELNOR_FUZZ_SECONDS="${VELNOR_FUZZ_SECONDS:-60}"
+ctest --preset fuzz

@@ -4,14 +4,13 @@
 #include "app/SaveDialog.h"
 #include "app/frmMain.h"
 #include "platform/posix/CurlInternet.h"
+#include "platform/posix/Neighbourhood.h"
 #include "platform/posix/PosixLocalNames.h"
 #include "platform/posix/PosixLocalSocket.h"
 #include "platform/posix/PosixPrograms.h"
-#include "platform/posix/PosixSocketLibrary.h"
 #include "platform/posix/PosixSystemMetrics.h"
 #include "platform/posix/QtShell.h"
 #include "platform/posix/RegistryStandIn.h"
-#include "platform/posix/SmbProvider.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -30,8 +29,7 @@ int main(int argc, char* argv[]) {
     platform::posix::CurlInternet internet;
     platform::posix::PosixSystemMetrics metrics;
     platform::posix::PosixLocalSocket socket;
-    platform::posix::PosixSocketLibrary sockets;
-    platform::posix::SmbProvider network(sockets);
+    platform::posix::Neighbourhood neighbourhood;
     platform::posix::PosixLocalNames localNames;
     QtMessageBox messageBox;
     QtSaveDialog saveDialog;
@@ -44,8 +42,8 @@ int main(int argc, char* argv[]) {
     frmMain window({internet,
                     metrics,
                     socket,
-                    sockets,
-                    network,
+                    neighbourhood.sockets,
+                    neighbourhood.network,
                     localNames,
                     messageBox,
                     saveDialog,

@@ -1,14 +1,15 @@
 // Walks the neighbourhood as the main window's list fill does (the enumerator, then the address
 // of every server) and prints how long it took, the names and their addresses.
+//   velnor_bench_walk [smb|all]   SMB alone, or every provider (the default)
 #include "netenum/clsNetwork.h"
+#include "platform/posix/Neighbourhood.h"
 #include "platform/posix/PosixLocalNames.h"
-#include "platform/posix/PosixSocketLibrary.h"
-#include "platform/posix/SmbProvider.h"
 #include "resolve/modIP.h"
 
 #include <chrono>
 #include <cstdio>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -21,10 +22,14 @@ public:
 
 } // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    const bool smbAlone = argc > 1 && std::string(argv[1]) == "smb";
     const auto start = std::chrono::steady_clock::now();
-    platform::posix::PosixSocketLibrary sockets;
-    platform::posix::SmbProvider provider(sockets);
+    platform::posix::Neighbourhood neighbourhood;
+    platform::posix::PosixSocketLibrary& sockets = neighbourhood.sockets;
+    platform::NetworkProvider& provider =
+        smbAlone ? static_cast<platform::NetworkProvider&>(neighbourhood.smb)
+                 : neighbourhood.network;
     platform::posix::PosixLocalNames names;
     Silent messages;
     clsNetwork network(provider, names);

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Runs the whole program in the Samba lab's client namespace (through tests/lab/smblab.sh exec)
-# on a virtual display, saves its report with Alt+S as a user would, and checks that the report
-# lists every server of the lab with its address.
+# Runs the whole program in a lab's client namespace (through tests/lab/smblab.sh or
+# discolab.sh exec) on a virtual display, saves its report with Alt+S as a user would, and checks
+# that the report lists every computer of the lab once, with its address.
 #   program_in_lab.sh VELNOR_BINARY [SCREENSHOT.png]
 set -euo pipefail
 binary=$1
 screenshot=${2:-}
-[ -n "${LAB_SERVERS:-}" ] || { echo "not inside the Samba lab" >&2; exit 77; }
+computers=${LAB_PEERS:-${LAB_SERVERS:-}}
+[ -n "$computers" ] || { echo "not inside a lab" >&2; exit 77; }
 for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 77; }
 done
@@ -31,7 +32,7 @@ pids+=($!)
 window=$(timeout 30 xdotool search --sync --name '^Velnor$' | head -n 1)
 
 # Save until the report holds every server: the list fills while the window is already up.
-expected=$(for pair in $LAB_SERVERS; do echo "${pair%%=*} - ${pair#*=}"; done | sort)
+expected=$(for pair in $computers; do echo "${pair%%=*} - ${pair#*=}"; done | sort)
 for attempt in $(seq 20); do
     sleep 2
     report=$work/report-$attempt.txt
@@ -44,12 +45,12 @@ for attempt in $(seq 20); do
     listed=$(tr -d '\r' <"$report" | sed -n '/^Network IPs$/,$p' | tail -n +2 | sort)
     if [ "$listed" = "$expected" ]; then
         [ -n "$screenshot" ] && import -window root "$screenshot"
-        echo "the report lists every server of the lab with its address:"
+        echo "the report lists every computer of the lab with its address:"
         echo "$listed"
         exit 0
     fi
 done
-echo "the report never listed the lab's servers; last report:" >&2
+echo "the report never listed the lab's computers; last report:" >&2
 cat "${report:-/dev/null}" >&2 || true
 echo "expected:" >&2
 echo "$expected" >&2

@@ -1,0 +1,234 @@
+#!/usr/bin/env bash
+# Checks that discolab.sh builds what its callers rely on and removes all of it again.
+# Needs root, wsdd, avahi-daemon, Samba and nft; exits 77 (skipped) otherwise. Takes about 75 s.
+set -euo pipefail
+
+DIR=$(cd "$(dirname "$0")" && pwd)
+LAB=$DIR/discolab.sh
+PY=/usr/bin/python3
+passed=0 failed=0
+logs=$(mktemp -d)
+
+check() { # description command...
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1)) && echo "ok - $what"
+    else
+        failed=$((failed + 1)) && echo "not ok - $what"
+    fi
+}
+
+exits_with() { # code command...
+    local want=$1 rc=0
+    shift
+    "$@" >/dev/null 2>&1 || rc=$?
+    [[ $rc == "$want" ]]
+}
+
+cleanup() {
+    local layout
+    for layout in modern dual bench10; do "$LAB" down "$layout" >/dev/null 2>&1 || true; done
+    rm -rf "$logs"
+}
+trap cleanup EXIT
+
+load_env() { # layout
+    unset "${!LAB_@}"
+    # shellcheck source=/dev/null
+    . "/run/velnor-lab/$1/lab.env"
+}
+
+same() { # what got want: equal, or both shown
+    [[ $2 == "$3" ]] && return 0
+    printf '  %s:\n    got:  %s\n    want: %s\n' "$1" "$(echo "$2" | tr '\n' ';')" \
+        "$(echo "$3" | tr '\n' ';')" >&2
+    return 1
+}
+
+value_of() { # NAME "NAME=VALUE ..." -> VALUE
+    local pair
+    for pair in $2; do [[ ${pair%%=*} != "$1" ]] || { echo "${pair#*=}"; return; }; done
+}
+
+# Exactly the expected computers, with their workgroup or domain, address and endpoint: a missing
+# peer, a stray one (another lab's) and two peers sharing one endpoint are all faults.
+wsd_exact() { # layout
+    local got want c name
+    got=$("$LAB" exec "$1" "$PY" "$DIR/wsd_query.py" -t 2 | sort)
+    want=$(for c in $LAB_WSD_COMPUTERS; do
+        name=${c%%/*}
+        printf '%s\t%s\t%s\t%s\n' "$name" "${c#*/}" "$(value_of "$name" "$LAB_WSD_PEERS")" \
+            "$(value_of "$name" "$LAB_WSD_ENDPOINTS")"
+    done | sort)
+    same "WS-Discovery computers" "$got" "$want"
+}
+
+endpoints_unique() {
+    local n
+    n=$(for c in $LAB_WSD_ENDPOINTS; do echo "${c#*=}"; done | sort -u | wc -l)
+    [[ $n -eq $(wc -w <<<"$LAB_WSD_PEERS") ]]
+}
+
+# Exactly the expected DNS-SD instances: type, host name as set, address.
+mdns_exact() { # layout
+    local got want s host
+    got=$("$LAB" exec "$1" "$PY" "$DIR/mdns_query.py" -t 2 | cut -f 1-3 | sort)
+    want=$(for s in $LAB_MDNS_SERVICES; do
+        host=${s%%:*}
+        printf '%s\t%s.local\t%s\n' "${s#*:}" "$host" "$(value_of "$host" "$LAB_MDNS_PEERS")"
+    done | sort)
+    same "DNS-SD instances" "$got" "$want"
+}
+
+# LAB_PEERS is every computer once: the WS-Discovery and mDNS peers, the dual host once.
+peers_are_union() {
+    same LAB_PEERS "$(tr ' ' '\n' <<<"$LAB_PEERS" | sort)" \
+        "$(tr ' ' '\n' <<<"$LAB_WSD_PEERS $LAB_MDNS_PEERS" | sort -u)"
+}
+
+# wsdd itself in discovery mode, as a second opinion on the WS-Discovery peers.
+wsdd_discovers_all() { # layout
+    local got want c
+    got=$(timeout 7 "$LAB" exec "$1" "$PY" /usr/sbin/wsdd -i eth0 -4 -D -o -v 2>&1 |
+        sed -n 's/.*discovered \([^ ]*\) in \([^ ]*\) on \([0-9.]*\)%.*/\1 \2 \3/p' | sort -u) || true
+    want=$(for c in $LAB_WSD_COMPUTERS; do
+        echo "${c%%/*} ${c#*/} $(value_of "${c%%/*}" "$LAB_WSD_PEERS")"
+    done | sort)
+    same "wsdd -D" "$got" "$want"
+}
+
+browse_pairs() { # layout: "WORKGROUP:NAME" of the client's SMB browse walk
+    "$LAB" exec "$1" smbtree -S -U guest% 2>/dev/null |
+        awk -F'\t' '/^[^\t]/ { wg = $1; sub(/ +$/, "", wg) }
+                    /^\t\\\\/ { n = $2; sub(/^\\\\/, "", n); sub(/ +$/, "", n); print wg ":" n }' |
+        sort || true
+}
+
+dns_kept_inside() { # layout
+    local ns
+    for ns in $(ip netns list | awk -v p="vlab-$1-" 'index($1, p) == 1 { print $1 }'); do
+        [[ $(ip netns exec "$ns" grep '^nameserver' /etc/resolv.conf) == "nameserver 127.0.0.1" ]] ||
+            { echo "  $ns: resolv.conf not the lab's" >&2; return 1; }
+    done
+}
+
+found_count() { # layout: WS-Discovery computers and DNS-SD instances the client finds in 1.5 s
+    "$LAB" exec "$1" sh -c "'$PY' '$DIR/wsd_query.py' -t 1.5; '$PY' '$DIR/mdns_query.py' -t 1.5" |
+        wc -l
+}
+
+status_shows() { # layout text
+    "$LAB" status "$1" | grep -qF "$2"
+}
+
+loss_table_gone() { # layout
+    ! ip netns exec "vlab-$1-br" nft list tables 2>/dev/null | grep -q velnor_loss
+}
+
+lab_pids() { # layout
+    local ns
+    for ns in $(ip netns list | awk -v p="vlab-$1-" 'index($1, p) == 1 { print $1 }'); do
+        ip netns pids "$ns"
+    done
+}
+
+nothing_left() { # layout pids...
+    local layout=$1 pid
+    shift
+    ! ip netns list | grep -q "^vlab-$layout-" || { echo "  namespaces left" >&2; return 1; }
+    ! compgen -G "/etc/netns/vlab-$layout-*" >/dev/null ||
+        { echo "  /etc/netns left" >&2; return 1; }
+    [[ ! -e /run/velnor-lab/$layout ]] || { echo "  run dir left" >&2; return 1; }
+    ! mount | grep -q "velnor-lab/$layout" || { echo "  mounts left" >&2; return 1; }
+    for pid in "$@"; do
+        [[ ! -e /proc/$pid ]] ||
+            { echo "  PID $pid ($(cat "/proc/$pid/comm" 2>/dev/null)) left" >&2; return 1; }
+    done
+}
+
+root_links() { ip -o link show | awk -F': ' '{ print $2 }' | sort; }
+
+# ---- run ---------------------------------------------------------------------------------
+for tool in wsdd avahi-daemon smbd nft; do
+    if [[ $EUID -ne 0 ]] || ! command -v "$tool" >/dev/null; then
+        echo "skipped: needs root, wsdd, avahi-daemon, Samba and nft (discolab.sh install)"
+        exit 77
+    fi
+done
+
+check "the query helpers parse what peers send" \
+    exits_with 0 "$PY" "$DIR/discolab_helpers_test.py"
+
+# A copy that user nobody can run, wherever the work tree lives.
+tmp=$(mktemp -d) && chmod 755 "$tmp" && install -m 755 "$LAB" "$DIR/labcommon.sh" "$tmp/"
+check "up refuses a non-root caller with 77" \
+    exits_with 77 setpriv --reuid 65534 --regid 65534 --clear-groups "$tmp/discolab.sh" up modern
+rm -rf "$tmp"
+
+links_before=$(root_links)
+# All layouts at once: they must not see each other's peers.
+declare -A up_pid=()
+for layout in modern dual bench10; do
+    "$LAB" up "$layout" >/dev/null 2>"$logs/$layout" &
+    up_pid[$layout]=$!
+done
+for layout in modern dual bench10; do
+    rc=0 && wait "${up_pid[$layout]}" || rc=$?
+    ((rc != 77)) || { echo "skipped: $(tail -n1 "$logs/$layout")"; exit 77; }
+    check "up $layout" test "$rc" -eq 0
+    ((rc == 0)) || cat "$logs/$layout"
+done
+check "nothing added to the root network namespace" test "$(root_links)" == "$links_before"
+
+load_env modern
+check "modern: the peers' names and addresses" same LAB_PEERS "$LAB_PEERS" \
+    "WSHOST1=10.232.0.11 WSHOST2=10.232.0.12 WSHOST3=10.232.0.13 WSHOST4=10.232.0.14 \
+mdnshost1=10.232.0.21 mdnshost2=10.232.0.22 mdnshost3=10.232.0.23 mdnshost4=10.232.0.24"
+check "modern: groups TESTGROUP and LABDOMAIN" test "$LAB_WSD_GROUPS" == "TESTGROUP LABDOMAIN"
+check "modern: every peer an endpoint of its own" endpoints_unique
+check "modern: WS-Discovery finds exactly the expected computers" wsd_exact modern
+check "modern: wsdd -D finds them too" wsdd_discovers_all modern
+check "modern: mDNS finds exactly the expected instances" mdns_exact modern
+check "modern: LAB_PEERS is every peer once" peers_are_union
+check "modern: no SMB browse list" test -z "$(browse_pairs modern)"
+check "modern: DNS stays in the namespaces" dns_kept_inside modern
+
+check "modern: loss rejects 101" exits_with 2 "$LAB" loss modern 101
+"$LAB" loss modern 100 2>/dev/null
+check "modern: with 100 % loss the client finds nothing" test "$(found_count modern)" -eq 0
+check "modern: status shows the loss" status_shows modern "100 % multicast loss"
+"$LAB" loss modern 0 2>/dev/null
+check "modern: loss 0 removes the rule" loss_table_gone modern
+check "modern: without loss the client finds all again" \
+    test "$(found_count modern)" -eq $(($(wc -w <<<"$LAB_WSD_PEERS $LAB_MDNS_SERVICES")))
+
+load_env dual
+check "dual: WS-Discovery finds exactly the expected computers" wsd_exact dual
+check "dual: mDNS finds exactly the expected instances" mdns_exact dual
+check "dual: LAB_PEERS is every peer once" peers_are_union
+check "dual: the peers' names and addresses" same LAB_PEERS "$LAB_PEERS" \
+    "WSHOST1=10.234.0.11 mdnshost1=10.234.0.21 BOTHHOST=10.234.0.30"
+check "dual: BOTHHOST is the SMB server" test "$LAB_SMB_SERVERS" == "BOTHHOST=10.234.0.30"
+check "dual: browse list holds exactly TESTGROUP:BOTHHOST" \
+    test "$(browse_pairs dual)" == "TESTGROUP:BOTHHOST"
+
+load_env bench10
+check "bench10: WS-Discovery finds exactly the expected computers" wsd_exact bench10
+check "bench10: mDNS finds exactly the expected instances" mdns_exact bench10
+check "bench10: 20 peers" test "$(wc -w <<<"$LAB_PEERS")" -eq 20
+
+for layout in modern dual bench10; do
+    mapfile -t pids < <(lab_pids "$layout")
+    check "down $layout" "$LAB" down "$layout"
+    check "down $layout leaves nothing" nothing_left "$layout" "${pids[@]}"
+    check "status after down $layout" exits_with 3 "$LAB" status "$layout"
+done
+check "down is idempotent" "$LAB" down modern
+
+check "a failing up fails" exits_with 1 env DISCOLAB_UP_TIMEOUT=3 "$LAB" up dual
+check "a failing up leaves nothing" nothing_left dual
+check "root network namespace unchanged after down" test "$(root_links)" == "$links_before"
+
+echo "$passed passed, $failed failed"
+((failed == 0))

@@ -1,0 +1,227 @@
+# Shared by Velnor's lab scripts; sourced, not run. Messages, timing, network namespaces joined
+# by a bridge that lives in a namespace of its own, daemons in private mount namespaces,
+# teardown, and package installs that start no daemon. Nothing here touches the root network
+# namespace.
+#
+# The sourcing script sets LAB_TAG (prefix of its messages) before sourcing, and these before
+# calling the network, daemon and teardown functions:
+#   NS_PREFIX  every namespace of the lab is named "$NS_PREFIX-..."
+#   BR_NS      the namespace that holds the bridge br0
+#   RUN_DIR    the lab's run directory (under RUN_ROOT)
+#   PID_FILE   "PID HOST DAEMON" for every daemon the lab started, one a line
+# shellcheck shell=bash
+
+readonly RUN_ROOT=/run/velnor-lab
+readonly SKIP=77
+readonly STOP_GRACE=3       # seconds between TERM and KILL
+
+say() { printf '%s: %s\n' "$LAB_TAG" "$*" >&2; }
+die() { say "error: $*"; exit 1; }
+skip() { say "skipped: $*"; exit "$SKIP"; }
+now() { printf '%s' "${EPOCHREALTIME/./}"; }            # microseconds
+elapsed() { # since(us) -> seconds with one decimal
+    local us=$(($(now) - $1))
+    printf '%d.%01d' $((us / 1000000)) $((us % 1000000 / 100000))
+}
+
+# ---- network ----------------------------------------------------------------------------
+make_ns() { # name
+    ip netns add "$1"
+    # ip netns exec bind-mounts this over /etc/resolv.conf: DNS stays inside the namespace.
+    mkdir -p "/etc/netns/$1"
+    echo "nameserver 127.0.0.1" >"/etc/netns/$1/resolv.conf"
+    ip netns exec "$1" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 \
+        net.ipv6.conf.default.disable_ipv6=1
+    ip -n "$1" link set lo up
+}
+
+# The bridge, in a namespace of its own. Without snooping it floods every multicast frame to
+# every port, as a plain switch does; with it, groups nobody reported joining may be dropped.
+make_bridge() {
+    make_ns "$BR_NS"
+    ip -n "$BR_NS" link add br0 type bridge stp_state 0 forward_delay 0 mcast_snooping 0
+    ip -n "$BR_NS" link set br0 up
+}
+
+# Plug a host namespace into the bridge. The veth is created inside the bridge namespace
+# and its peer moved straight into the host's, so nothing ever exists in the root one.
+attach_host() { # ns ip port-name(<= 15 characters)
+    ip -n "$BR_NS" link add "$3" type veth peer name eth0 netns "$1"
+    ip -n "$BR_NS" link set "$3" master br0 up
+    ip -n "$1" addr add "$2/24" brd + dev eth0
+    ip -n "$1" link set eth0 up
+}
+
+# ---- daemons ----------------------------------------------------------------------------
+# Run CMD in namespace NS inside a private mount namespace, after the shell code SETUP (mounts
+# that only this daemon sees, e.g. a tmpfs over /run). Job control puts it in a process group
+# of its own (smbd TERMs its whole group on exit). Its output goes to $RUN_DIR/HOST/log/DAEMON.out.
+start_daemon() { # ns host daemon setup cmd...
+    local ns=$1 host=$2 daemon=$3 setup=$4 out
+    shift 4
+    out=$RUN_DIR/$host/log/$daemon.out
+    mkdir -p "${out%/*}"
+    set -m
+    ip netns exec "$ns" unshare --mount --propagation private \
+        sh -c "$setup"' && exec "$@"' sh "$@" </dev/null >"$out" 2>&1 &
+    printf '%s %s %s\n' "$!" "$host" "$daemon" >>"$PID_FILE"
+    set +m
+}
+
+# Fail early with the daemon's own words rather than after the whole timeout.
+check_daemons_alive() {
+    local pid host daemon
+    while read -r pid host daemon; do
+        kill -0 "$pid" 2>/dev/null && continue
+        say "$daemon of $host died; last lines of its output:"
+        tail -n 5 "$RUN_DIR/$host/log/$daemon.out" >&2 || true
+        return 1
+    done <"$PID_FILE"
+}
+
+# Every path Samba would otherwise write under /var, /run or /etc points into DIR.
+private_paths() { # dir
+    cat <<EOF
+   lock directory = $1/lock
+   state directory = $1/state
+   cache directory = $1/cache
+   pid directory = $1/pid
+   private dir = $1/private
+   binddns dir = $1/binddns
+   ncalrpc dir = $1/ncalrpc
+   winbindd socket directory = $1/winbindd
+   nmbd:socket dir = $1/nmbd
+   usershare path =
+   log file = $1/log/log.%m
+   max log size = 1000
+EOF
+}
+
+# ---- teardown ---------------------------------------------------------------------------
+lab_namespaces() {
+    ip netns list 2>/dev/null | awk -v p="$NS_PREFIX-" 'index($1, p) == 1 { print $1 }'
+}
+
+# PIDs still inside the lab's namespaces; only these and the ones we started are ever signalled.
+lab_pids() {
+    local ns
+    for ns in $(lab_namespaces); do ip netns pids "$ns" 2>/dev/null || true; done
+}
+
+signal_pids() { # signal pids...
+    local sig=$1 pid
+    shift
+    for pid in "$@"; do kill "-$sig" "$pid" 2>/dev/null || true; done
+}
+
+# A process that got TERM leaves its network namespace before it has finished exiting, so
+# `ip netns pids` stops listing it early; watch the PIDs themselves until they are gone.
+pid_running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [[ ${stat%% *} != Z ]]
+}
+
+# TERM what the lab started and whatever else runs in its namespaces, KILL what is left after
+# STOP_GRACE seconds, then delete the namespaces, their /etc/netns folders and the run directory.
+lab_down() {
+    local pid ns i running rc=0
+    local -A seen=() all=()
+    if [[ -f $PID_FILE ]]; then
+        while read -r pid _; do
+            # A recorded PID counts only while it still lives in one of the lab's namespaces.
+            if [[ $(ip netns identify "$pid" 2>/dev/null) == "$NS_PREFIX-"* ]]; then
+                seen[$pid]=1
+            fi
+        done <"$PID_FILE"
+    fi
+    for i in $(seq $((STOP_GRACE * 10))); do
+        for pid in $(lab_pids); do seen[$pid]=1; done
+        for pid in "${!seen[@]}"; do all[$pid]=1; done
+        running=()
+        for pid in "${!seen[@]}"; do
+            if pid_running "$pid"; then running+=("$pid"); else unset "seen[$pid]"; fi
+        done
+        ((${#running[@]})) || break
+        if ((i == 1 || i % 10 == 0)); then signal_pids TERM "${running[@]}"; fi
+        sleep 0.1
+    done
+    for i in 1 2 3 4 5; do
+        mapfile -t running < <(lab_pids)
+        ((${#running[@]})) || break
+        signal_pids KILL "${running[@]}"
+        sleep 0.2
+    done
+    for ns in $(lab_namespaces); do ip netns del "$ns" || rc=1; done
+    rm -rf "/etc/netns/$NS_PREFIX-"*
+    rm -rf "$RUN_DIR"
+    rmdir "$RUN_ROOT" 2>/dev/null || true
+    # Give init a moment to reap them, so that the next ps shows nothing of the lab.
+    for i in $(seq 20); do
+        running=()
+        for pid in "${!all[@]}"; do if [[ -e /proc/$pid ]]; then running+=("$pid"); fi; done
+        ((${#running[@]})) || break
+        sleep 0.1
+    done
+    return "$rc"
+}
+
+# ---- installing -------------------------------------------------------------------------
+# "PID NAME" of every process named NAME... in the caller's network namespace. A script's
+# process is named after its interpreter (python3), so the first two words of its command line
+# count as names too.
+daemons_in_own_netns() { # name...
+    local dir self pid names want args
+    self=$(readlink /proc/self/ns/net)
+    for dir in /proc/[0-9]*; do
+        pid=${dir#/proc/}
+        names=$(cat "$dir/comm" 2>/dev/null) || continue
+        mapfile -d '' -n 2 args <"$dir/cmdline" 2>/dev/null || continue
+        names+=" $(basename -- "${args[0]:-.}") $(basename -- "${args[1]:-.}")"
+        for want in "$@"; do
+            [[ " $names " == *" $want "* ]] || continue
+            [[ $(readlink "$dir/ns/net" 2>/dev/null) == "$self" ]] && printf '%s %s\n' "$pid" "$want"
+        done
+    done
+}
+
+# Install the packages not yet installed, starting no daemon: package scripts start their
+# services through invoke-rc.d, which a policy-rc.d that exits 101 forbids. The guard is
+# removed again when it was not there before, and on a systemd host the units of the packages
+# this call installed are disabled, so nothing starts at the next boot either.
+# Each argument is PACKAGE or PACKAGE:UNIT,UNIT...
+install_packages() { # package[:units]...
+    local rc guard=/usr/sbin/policy-rc.d created=no item missing=() units=() more
+    [[ $EUID -eq 0 ]] || skip "needs root"
+    for item in "$@"; do
+        dpkg-query -W -f='${Status}' "${item%%:*}" 2>/dev/null | grep -q 'install ok installed' &&
+            continue
+        missing+=("${item%%:*}")
+        if [[ $item == *:* ]]; then IFS=, read -ra more <<<"${item#*:}" && units+=("${more[@]}"); fi
+    done
+    if ((${#missing[@]} == 0)); then
+        say "already installed: ${*%%:*}"
+        return 0
+    fi
+    if [[ ! -e $guard ]]; then
+        printf '#!/bin/sh\n# Velnor lab: packages start no services.\nexit 101\n' >"$guard"
+        chmod 755 "$guard"
+        created=yes
+    fi
+    rc=0
+    "$guard" >/dev/null 2>&1 || rc=$?
+    if ((rc != 101)); then
+        [[ $created == no ]] || rm -f "$guard"
+        die "$guard exists but exits $rc, not 101; refusing to install ${missing[*]}"
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    rc=0
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" || rc=$?
+    [[ $created == no ]] || rm -f "$guard"
+    if [[ -d /run/systemd/system ]] && ((${#units[@]})); then
+        systemctl disable --now "${units[@]}" >/dev/null 2>&1 || true
+    fi
+    ((rc == 0)) || die "apt-get install failed ($rc)"
+    say "installed: ${missing[*]}"
+}

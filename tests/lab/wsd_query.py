@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""One-shot WS-Discovery search for computers, as a client would do it.
+
+Probes for wsdp:Device (SOAP 1.2 over UDP to 239.255.255.250:3702, TTL 1, from an ephemeral
+port), sends each Probe four times and probes anew every second; Resolves the endpoints whose
+ProbeMatch has no XAddrs, until answered; then asks each endpoint for its metadata with an HTTP
+Get. Prints one line per computer (an endpoint whose Types hold pub:Computer) as soon as its
+name is known:
+
+    NAME <TAB> GROUP <TAB> ADDRESS <TAB> ENDPOINT
+
+e.g. "WSHOST1  Workgroup:TESTGROUP  10.232.0.11  urn:uuid:...". ADDRESS is the UDP source of
+the ProbeMatch. Standard library only.
+Exit status: 0, or 1 when fewer than --count computers were found in time.
+"""
+
+import argparse
+import http.client
+import io
+import select
+import socket
+import struct
+import sys
+import time
+import urllib.parse
+import uuid
+import xml.etree.ElementTree as ET
+
+GROUP = ("239.255.255.250", 3702)
+SOAP = "http://www.w3.org/2003/05/soap-envelope"
+WSA = "http://schemas.xmlsoap.org/ws/2004/08/addressing"
+WSD = "http://schemas.xmlsoap.org/ws/2005/04/discovery"
+WSDP = "http://schemas.xmlsoap.org/ws/2006/02/devprof"
+PUB = "http://schemas.microsoft.com/windows/pub/2005/07"
+DISCOVERY_TO = "urn:schemas-xmlsoap-org:ws:2005:04:discovery"
+ANONYMOUS = WSA + "/role/anonymous"
+GET = "http://schemas.xmlsoap.org/ws/2004/09/transfer/Get"
+RETRANSMIT_MS = [0, 100, 300, 700]
+
+
+def envelope(action, to, body):
+    return (
+        '<?xml version="1.0" encoding="utf-8"?>'
+        f'<soap:Envelope xmlns:soap="{SOAP}" xmlns:wsa="{WSA}" xmlns:wsd="{WSD}" '
+        f'xmlns:wsdp="{WSDP}"><soap:Header><wsa:To>{to}</wsa:To>'
+        f'<wsa:Action>{action}</wsa:Action>'
+        f'<wsa:MessageID>urn:uuid:{uuid.uuid4()}</wsa:MessageID>'
+        f'<wsa:ReplyTo><wsa:Address>{ANONYMOUS}</wsa:Address></wsa:ReplyTo>'
+        f'</soap:Header><soap:Body>{body}</soap:Body></soap:Envelope>').encode()
+
+
+def probe():
+    return envelope(WSD + "/Probe", DISCOVERY_TO,
+                    "<wsd:Probe><wsd:Types>wsdp:Device</wsd:Types></wsd:Probe>")
+
+
+def resolve(endpoint):
+    return envelope(WSD + "/Resolve", DISCOVERY_TO,
+                    "<wsd:Resolve><wsa:EndpointReference><wsa:Address>"
+                    f"{endpoint}</wsa:Address></wsa:EndpointReference></wsd:Resolve>")
+
+
+def parse(data):
+    """(root element, {prefix: namespace}) — the prefixes are needed to read Types QNames."""
+    prefixes, root = {}, None
+    for event, item in ET.iterparse(io.BytesIO(data), events=("start-ns", "start")):
+        if event == "start-ns":
+            prefixes[item[0]] = item[1]
+        elif root is None:
+            root = item
+    return root, prefixes
+
+
+def qnames(text, prefixes):
+    out = set()
+    for qname in (text or "").split():
+        prefix, _, local = qname.rpartition(":")
+        out.add((prefixes.get(prefix, prefix), local))
+    return out
+
+
+def matches(root, prefixes):
+    """(endpoint, types, xaddrs) of each ProbeMatch or ResolveMatch in a message."""
+    for tag in ("ProbeMatch", "ResolveMatch"):
+        for match in root.iter(f"{{{WSD}}}{tag}"):
+            endpoint = match.findtext(f"{{{WSA}}}EndpointReference/{{{WSA}}}Address", "").strip()
+            types = qnames(match.findtext(f"{{{WSD}}}Types"), prefixes)
+            xaddrs = (match.findtext(f"{{{WSD}}}XAddrs") or "").split()
+            if endpoint:
+                yield endpoint, types, xaddrs
+
+
+def http_url(xaddrs):
+    for url in xaddrs:
+        parts = urllib.parse.urlsplit(url)
+        if parts.scheme == "http" and parts.hostname and ":" not in parts.hostname:
+            return parts
+    return None
+
+
+def fetch_computer(parts, endpoint, timeout):
+    """The pub:Computer text of the endpoint's metadata, e.g. WSHOST1/Workgroup:TESTGROUP."""
+    conn = http.client.HTTPConnection(parts.hostname, parts.port or 80, timeout=timeout)
+    try:
+        conn.request("POST", parts.path or "/", envelope(GET, endpoint, ""),
+                     {"Content-Type": "application/soap+xml"})
+        reply = conn.getresponse()
+        data = reply.read()
+        if reply.status != 200:
+            return None
+    finally:
+        conn.close()
+    root, _ = parse(data)
+    text = root.findtext(f".//{{{PUB}}}Computer")
+    return text.strip() if text else None
+
+
+def open_socket(interface):
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    sock.bind(("", 0))
+    sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
+    sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 0)
+    if interface:
+        index = socket.if_nametoindex(interface)
+        sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF,
+                        struct.pack("=4s4si", b"\0" * 4, b"\0" * 4, index))
+    return sock
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("-t", "--timeout", type=float, default=2.0,
+                        help="seconds to search in all (default 2)")
+    parser.add_argument("-n", "--count", type=int, default=0,
+                        help="stop once this many computers are named")
+    parser.add_argument("-i", "--interface", default="eth0",
+                        help="interface to send on (default eth0; '' lets routing choose)")
+    args = parser.parse_args()
+
+    sock = open_socket(args.interface)
+    start = time.monotonic()
+    deadline = start + args.timeout
+    sends = []                 # (time, message)
+    for probe_at in range(int(args.timeout) + 1):
+        message = probe()
+        sends += [(start + probe_at + ms / 1000, message) for ms in RETRANSMIT_MS]
+    sends.sort(key=lambda s: s[0])
+    source = {}                # endpoint -> address of its first ProbeMatch
+    xaddr = {}                 # endpoint -> URL parts
+    resolved_at = {}           # endpoint -> time of its last Resolve
+    named = {}                 # endpoint -> pub:Computer text
+
+    while time.monotonic() < deadline:
+        now = time.monotonic()
+        while sends and sends[0][0] <= now:
+            sock.sendto(sends.pop(0)[1], GROUP)
+        for endpoint in source:
+            if endpoint not in xaddr and now - resolved_at.get(endpoint, 0) >= 0.25:
+                resolved_at[endpoint] = now
+                sock.sendto(resolve(endpoint), GROUP)
+        for endpoint, parts in xaddr.items():
+            if endpoint in named:
+                continue
+            try:
+                text = fetch_computer(parts, endpoint, max(0.1, min(1.0, deadline - now)))
+            except (OSError, http.client.HTTPException, ET.ParseError):
+                continue   # tried again in the next round
+            if text:
+                named[endpoint] = text
+                name, _, group = text.partition("/")
+                print(f"{name}\t{group}\t{source[endpoint]}\t{endpoint}", flush=True)
+        if args.count and len(named) >= args.count:
+            return 0
+        wait = min([deadline, now + 0.05] + ([sends[0][0]] if sends else [])) - time.monotonic()
+        ready, _, _ = select.select([sock], [], [], max(wait, 0))
+        while ready:
+            data, (address, _port) = sock.recvfrom(65536)
+            try:
+                root, prefixes = parse(data)
+                for endpoint, types, xaddrs in matches(root, prefixes):
+                    if (PUB, "Computer") not in types and endpoint not in source:
+                        continue   # a printer or another device, not a computer
+                    source.setdefault(endpoint, address)
+                    if endpoint not in xaddr and http_url(xaddrs):
+                        xaddr[endpoint] = http_url(xaddrs)
+            except ET.ParseError:
+                pass       # not XML: ignore it
+            ready, _, _ = select.select([sock], [], [], 0)
+    return 0 if len(named) >= args.count else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
