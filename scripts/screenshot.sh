@@ -4,6 +4,7 @@
 # root. A demonstration address page is served on the client's loopback; nothing leaves the
 # machine.
 #   scripts/screenshot.sh [OUT_DIR]
+# A third picture shows the program in the discovery lab, a network without a browse list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
@@ -11,10 +12,11 @@ lab=tests/lab/smblab.sh
 source scripts/setup.sh
 velnor_install_missing xvfb xauth openbox xdotool imagemagick python3
 "$lab" install
+tests/lab/discolab.sh install
 cmake -S . -B build-screenshot -G Ninja -DVELNOR_BUILD_TESTS=OFF \
     -DVELNOR_WEB_ADDRESS_1=http://127.0.0.1:18080 >/dev/null
 cmake --build build-screenshot
-trap '"$lab" down basic >/dev/null 2>&1 || true' EXIT
+trap '"$lab" down basic >/dev/null 2>&1 || true; tests/lab/discolab.sh down modern >/dev/null 2>&1 || true' EXIT
 "$lab" up basic >/dev/null
 
 "$lab" exec basic unshare --uts -- bash -euo pipefail -c '
@@ -42,3 +44,21 @@ trap '"$lab" down basic >/dev/null 2>&1 || true' EXIT
   shoot "$out/about.png"
   echo "wrote $out/screenshot.png and $out/about.png"
 ' screenshot "$out"
+
+"$lab" down basic >/dev/null
+tests/lab/discolab.sh up modern >/dev/null
+tests/lab/discolab.sh exec modern bash -euo pipefail -c '
+  out=$1
+  Xvfb :58 -screen 0 600x520x24 -nolisten tcp >/dev/null 2>&1 &
+  trap "kill \$(jobs -p) 2>/dev/null" EXIT
+  sleep 1
+  export DISPLAY=:58
+  openbox >/dev/null 2>&1 &
+  sleep 1
+  ./build-screenshot/velnor >/dev/null 2>&1 &
+  sleep 6
+  import -window root "$out.full.png"
+  convert "$out.full.png" -trim +repage "$out"
+  rm "$out.full.png"
+  echo "wrote $out"
+' screenshot "$out/modern.png"

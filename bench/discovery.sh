@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Times a refresh of the neighbourhood (the walk and the address of every computer) with SMB
+# alone and with all three providers (SMB, WS-Discovery, mDNS), among 10 WS-Discovery and 10
+# mDNS peers. Needs root; builds what it needs; removes the lab when done.
+#   bench/discovery.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+lab=tests/lab/discolab.sh
+source scripts/setup.sh
+velnor_install_missing
+"$lab" install
+velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
+trap '"$lab" down bench10 >/dev/null 2>&1 || true' EXIT
+"$lab" up bench10 >/dev/null
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+walk() { # walk smb|all: "total_ms found" of one refresh
+    "$lab" exec bench10 ./build/bench/velnor_bench_walk "$1" 2>/dev/null |
+        awk '/^servers/ { print $10, $2 }'
+}
+
+for providers in smb all; do
+    times=() found=()
+    for _ in $(seq "$runs"); do
+        read -r ms count < <(walk "$providers" || echo "0 0")
+        times+=("$ms") found+=("$count")
+    done
+    printf '%-4s providers: median %s ms over %s runs (%s); computers found: %s\n' \
+        "$providers" "$(printf '%s\n' "${times[@]}" | median)" "$runs" "${times[*]}" "${found[*]}"
+done
