@@ -319,6 +319,27 @@ wait_for_names() { # deadline(us) pairs...
     done
 }
 
+# Every server answers a share listing: the first one after a start can fail while Samba's
+# RPC helpers are still starting, and a test must not take that for a fault of its own.
+wait_for_shares() { # deadline(us)
+    local deadline=$1 h share listing ready
+    for h in "${HOSTS[@]}"; do
+        while :; do
+            listing=$(client_run timeout 10 smbclient -L "${IP[$h]}" -N -g 2>/dev/null || true)
+            ready=yes
+            for share in ${SHARES[$h]}; do
+                grep -q "|${share%%:*}|" <<<"$listing" || ready=no
+            done
+            [[ $ready == yes ]] && break
+            if (($(now) > deadline)); then
+                say "${NB_NAME[$h]} lists no shares"
+                return 1
+            fi
+            sleep 0.5
+        done
+    done
+}
+
 # ---- lab.env ----------------------------------------------------------------------------
 write_env() {
     local h n s servers="" shares="" printers="" members="" wgs="" refused="" comments=""
@@ -462,6 +483,7 @@ cmd_up() {
         mapfile -t pairs < <(expected_pairs)
         wait_for_names "$deadline" "${pairs[@]}"
     fi
+    wait_for_shares "$deadline"
     write_env
     trap - EXIT INT TERM HUP
     say "$LAYOUT up after $(elapsed "$start") s: $(expected_pairs | wc -l) names"
