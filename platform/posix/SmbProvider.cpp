@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <thread>
 
 namespace platform::posix {
 
@@ -171,7 +172,14 @@ std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& s
     // By the address just found: the library would look the name up again, the slow way on
     // networks that answer names only by broadcast. Servers that refuse SMB1 list their shares
     // over SMB2 or 3.
-    const auto shares = List(Library(), "smb://" + *address, "NT1", "SMB3");
+    auto shares = List(Library(), "smb://" + *address, "NT1", "SMB3");
+    if (!shares) {
+        // A server that answered the probe can still fail its first listing while it starts
+        // the service that lists shares: once more, on a fresh connection.
+        smbc_getFunctionPurgeCachedServers(Library())(Library());
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        shares = List(Library(), "smb://" + *address, "NT1", "SMB3");
+    }
     if (!shares) {
         return std::nullopt;
     }

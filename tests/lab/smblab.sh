@@ -319,16 +319,21 @@ wait_for_names() { # deadline(us) pairs...
     done
 }
 
-# Every server answers a share listing: the first one after a start can fail while Samba's
-# RPC helpers are still starting, and a test must not take that for a fault of its own.
+# Every server answers a share listing and a broadcast query for each of its names: right
+# after a start either can fail (Samba's RPC helpers starting, nmbd busy with its first
+# announcements), and a test must not take that for a fault of its own.
 wait_for_shares() { # deadline(us)
-    local deadline=$1 h share listing ready
+    local deadline=$1 h n share listing ready
     for h in "${HOSTS[@]}"; do
         while :; do
             listing=$(client_run timeout 10 smbclient -L "${IP[$h]}" -N -g 2>/dev/null || true)
             ready=yes
             for share in ${SHARES[$h]}; do
                 grep -q "|${share%%:*}|" <<<"$listing" || ready=no
+            done
+            for n in $(host_names "$h"); do
+                client_run timeout 5 nmblookup -B "$NET.255" "$n" 2>/dev/null |
+                    grep -q "^${IP[$h]} " || ready=no
             done
             [[ $ready == yes ]] && break
             if (($(now) > deadline)); then
