@@ -1,5 +1,7 @@
 #include "platform/posix/MdnsDiscovery.h"
 
+#include "platform/posix/Socket.h"
+
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -65,24 +67,6 @@ constexpr std::chrono::milliseconds kRounds[] = {
     std::chrono::milliseconds(500),  std::chrono::milliseconds(750),
     std::chrono::milliseconds(1000), std::chrono::milliseconds(1250),
     std::chrono::milliseconds(1500), std::chrono::milliseconds(1750)};
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    Socket& operator=(Socket&&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 std::vector<in_addr> MulticastAddresses() {
     std::vector<in_addr> addresses;

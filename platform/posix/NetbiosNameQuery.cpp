@@ -1,5 +1,7 @@
 #include "platform/posix/NetbiosNameQuery.h"
 
+#include "platform/posix/Socket.h"
+
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -61,22 +63,6 @@ std::vector<in_addr> BroadcastAddresses() {
     freeifaddrs(list);
     return addresses;
 }
-
-class Socket {
-public:
-    Socket() : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~Socket() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 } // namespace
 
@@ -159,7 +145,7 @@ std::optional<std::vector<std::uint8_t>> Query(const std::string& name,
         }
         queries.push_back(std::move(*packet));
     }
-    Socket sock;
+    Socket sock(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     const int on = 1;
     if (sock.fd() < 0 || setsockopt(sock.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "platform/posix/WsdDiscovery.h"
 
+#include "platform/posix/Socket.h"
+
 #include "platform/posix/WsdSchedule.h"
 
 #include <arpa/inet.h>
@@ -27,22 +29,6 @@ constexpr long kMaxTransfers = 16;
 constexpr Milliseconds kConnectTimeout{1000};
 // Datagrams read from one socket before the schedule gets its turn again.
 constexpr int kReadBurst = 256;
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Socket& operator=(Socket&&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // A socket per interface address, on an ephemeral port: the answers come back to it by unicast.
 std::vector<Socket> OpenLinks() {
