@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netinet/in.h>
+
 #include <istream>
 #include <string>
 #include <vector>
@@ -15,6 +17,17 @@ struct InterfaceEntry {
 };
 
 std::vector<InterfaceEntry> ReadInterfaces();
+
+// An IPv4 address of a local network interface, with the interface's broadcast address.
+struct Ipv4Link {
+    std::string interface;
+    in_addr address{};
+    in_addr broadcast{};
+};
+
+// The IPv4 addresses of the interfaces that are up, not loopback, and have the flag (for
+// example IFF_MULTICAST or IFF_BROADCAST); each address once.
+std::vector<Ipv4Link> LocalLinks(unsigned requiredFlag);
 
 // The machine's host name; empty when it cannot be read.
 std::string HostName();

@@ -1,5 +1,6 @@
 #include "platform/posix/MdnsDiscovery.h"
 
+#include "platform/posix/Interfaces.h"
 #include "platform/posix/Socket.h"
 
 #include <arpa/inet.h>
@@ -70,24 +71,11 @@ constexpr std::chrono::milliseconds kRounds[] = {
 
 std::vector<in_addr> MulticastAddresses() {
     std::vector<in_addr> addresses;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return addresses;
-    }
-    for (const ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-        const unsigned flags = it->ifa_flags;
-        if ((flags & IFF_UP) == 0 || (flags & IFF_LOOPBACK) != 0 || (flags & IFF_MULTICAST) == 0 ||
-            it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET) {
-            continue;
-        }
-        const in_addr address = reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr;
-        const bool seen = std::any_of(addresses.begin(), addresses.end(),
-                                      [&](const in_addr& a) { return a.s_addr == address.s_addr; });
-        if (!seen && addresses.size() < kMaxInterfaces) {
-            addresses.push_back(address);
+    for (const Ipv4Link& link : LocalLinks(IFF_MULTICAST)) {
+        if (addresses.size() < kMaxInterfaces) {
+            addresses.push_back(link.address);
         }
     }
-    freeifaddrs(list);
     return addresses;
 }
 

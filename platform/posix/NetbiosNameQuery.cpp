@@ -1,5 +1,6 @@
 #include "platform/posix/NetbiosNameQuery.h"
 
+#include "platform/posix/Interfaces.h"
 #include "platform/posix/Socket.h"
 
 #include <arpa/inet.h>
@@ -48,19 +49,9 @@ std::size_t SkipName(const std::uint8_t* data, std::size_t size, std::size_t at)
 
 std::vector<in_addr> BroadcastAddresses() {
     std::vector<in_addr> addresses;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return addresses;
+    for (const Ipv4Link& link : LocalLinks(IFF_BROADCAST)) {
+        addresses.push_back(link.broadcast);
     }
-    for (const ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-        const unsigned flags = it->ifa_flags;
-        if ((flags & IFF_UP) == 0 || (flags & IFF_LOOPBACK) != 0 || (flags & IFF_BROADCAST) == 0 ||
-            it->ifa_broadaddr == nullptr || it->ifa_broadaddr->sa_family != AF_INET) {
-            continue;
-        }
-        addresses.push_back(reinterpret_cast<const sockaddr_in*>(it->ifa_broadaddr)->sin_addr);
-    }
-    freeifaddrs(list);
     return addresses;
 }
 

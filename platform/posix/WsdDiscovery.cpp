@@ -1,5 +1,6 @@
 #include "platform/posix/WsdDiscovery.h"
 
+#include "platform/posix/Interfaces.h"
 #include "platform/posix/Socket.h"
 
 #include "platform/posix/WsdSchedule.h"
@@ -33,28 +34,14 @@ constexpr int kReadBurst = 256;
 // A socket per interface address, on an ephemeral port: the answers come back to it by unicast.
 std::vector<Socket> OpenLinks() {
     std::vector<Socket> links;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return links;
-    }
-    std::vector<in_addr_t> seen;
-    for (const ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-        const unsigned flags = it->ifa_flags;
-        if ((flags & IFF_UP) == 0 || (flags & IFF_LOOPBACK) != 0 || (flags & IFF_MULTICAST) == 0 ||
-            it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET) {
-            continue;
-        }
-        const in_addr address = reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr;
-        if (std::find(seen.begin(), seen.end(), address.s_addr) != seen.end()) {
-            continue;
-        }
+    for (const Ipv4Link& link : LocalLinks(IFF_MULTICAST)) {
         Socket sock(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
         sockaddr_in local{};
         local.sin_family = AF_INET;
-        local.sin_addr = address;
+        local.sin_addr = link.address;
         ip_mreqn outgoing{};
-        outgoing.imr_address = address;
-        outgoing.imr_ifindex = static_cast<int>(if_nametoindex(it->ifa_name));
+        outgoing.imr_address = link.address;
+        outgoing.imr_ifindex = static_cast<int>(if_nametoindex(link.interface.c_str()));
         const unsigned char ttl = 1;
         const unsigned char loop = 0;
         if (sock.fd() < 0 ||
@@ -64,10 +51,8 @@ std::vector<Socket> OpenLinks() {
             setsockopt(sock.fd(), IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop) != 0) {
             continue;
         }
-        seen.push_back(address.s_addr);
         links.push_back(std::move(sock));
     }
-    freeifaddrs(list);
     return links;
 }
 
