@@ -3,19 +3,10 @@
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
 #include "app/frmMain.h"
-#include "platform/posix/CurlInternet.h"
-#include "platform/posix/Neighbourhood.h"
-#include "platform/posix/PosixLocalNames.h"
-#include "platform/posix/PosixLocalSocket.h"
-#include "platform/posix/PosixPrograms.h"
-#include "platform/posix/PosixSystemMetrics.h"
-#include "platform/posix/QtShell.h"
-#include "platform/posix/RegistryStandIn.h"
+#include "platform/Services.h"
 
 #include <QApplication>
 #include <QIcon>
-
-#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -26,29 +17,22 @@ int main(int argc, char* argv[]) {
                                             .arg(velnor::kVersionRevision));
     QApplication::setDesktopFileName(QStringLiteral("velnor"));
 
-    platform::posix::CurlInternet internet;
-    platform::posix::PosixSystemMetrics metrics;
-    platform::posix::PosixLocalSocket socket;
-    platform::posix::Neighbourhood neighbourhood;
-    platform::posix::PosixLocalNames localNames;
+    platform::NativeServices native;
+    const platform::Services services = native.get();
     QtMessageBox messageBox;
     QtSaveDialog saveDialog;
     RegionalClock clock;
-    const char* path = std::getenv("PATH");
-    platform::posix::RegistryStandIn registry(path != nullptr ? path : "");
-    platform::posix::PosixPrograms programs;
-    platform::posix::QtShell shell;
 
-    frmMain window({internet,
-                    metrics,
-                    socket,
-                    neighbourhood.sockets,
-                    neighbourhood.network,
-                    localNames,
+    frmMain window({services.internet,
+                    services.metrics,
+                    services.socket,
+                    services.sockets,
+                    services.network,
+                    services.localNames,
                     messageBox,
                     saveDialog,
                     clock,
-                    {registry, programs, shell, messageBox},
+                    {services.registry, services.programs, services.shell, messageBox},
                     [] { QCoreApplication::exit(0); }});
     if (!window.Load()) {
         return 0;

@@ -10,6 +10,7 @@ namespace platform {
 class Registry {
 public:
     using Key = std::uint64_t;
+    static constexpr Key kCurrentUser = 0x80000001;
     static constexpr Key kLocalMachine = 0x80000002;
     static constexpr std::uint32_t kKeyRead = 0x20019;
     static constexpr long kSuccess = 0;

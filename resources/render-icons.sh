@@ -31,3 +31,10 @@ rsvg-convert -w 32 -h 32 hand.svg |
     convert - -channel A -threshold 50% -channel RGB -threshold 50% +channel \
         -define png:exclude-chunks=date,time PNG32:hand-32.png
 echo "hand.svg -> hand-32.png"
+
+# The Windows application icon and cursor, assembled from the PNGs above: each
+# icon size as a 256-colour and a 32-bit image, the cursor as two colours.
+python3 make-winres.py ico velnor.ico velnor-48.png velnor-32.png velnor-24.png velnor-16.png
+echo "velnor-{48,32,24,16}.png -> velnor.ico"
+python3 make-winres.py cur hand.cur hand-32.png 6 0
+echo "hand-32.png -> hand.cur"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LocalAddress.h"
+
 #include <netinet/in.h>
 
 #include <istream>
@@ -8,13 +10,9 @@
 
 namespace platform::posix {
 
-// One entry of the machine's interface list (one per address family and address).
-struct InterfaceEntry {
-    std::string name;
-    bool up = false;
-    bool loopback = false;
-    std::string ipv4; // dotted text; empty for entries of another family
-};
+using platform::AnyNetworkUp;
+using platform::ChooseLocalIPv4;
+using platform::InterfaceEntry;
 
 std::vector<InterfaceEntry> ReadInterfaces();
 
@@ -35,13 +33,5 @@ std::string HostName();
 // The interface of the default IPv4 route with the lowest metric, from the text of
 // /proc/net/route; empty when there is none.
 std::string DefaultRouteInterface(std::istream& routeTable);
-
-// The address of the default route's interface, else the first non-loopback address that is
-// up, else a loopback address; empty when the machine has no IPv4 address at all.
-std::string ChooseLocalIPv4(const std::vector<InterfaceEntry>& entries,
-                            const std::string& defaultInterface);
-
-// True when an interface other than loopback is up.
-bool AnyNetworkUp(const std::vector<InterfaceEntry>& entries);
 
 } // namespace platform::posix

@@ -2,10 +2,8 @@
 
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
-#include "platform/LocalSocket.h"
-#include "platform/MessageBox.h"
-#include "platform/SystemMetrics.h"
 #include "tests/support/FakeInternet.h"
+#include "tests/support/FakePlatform.h"
 
 #include <deque>
 #include <optional>
@@ -13,26 +11,6 @@
 #include <vector>
 
 namespace fakes {
-
-class Metrics final : public platform::SystemMetrics {
-public:
-    int value = 3;
-    int networkMetric() override { return value; }
-};
-
-class Socket final : public platform::LocalSocket {
-public:
-    std::string hostName = "workstation-7";
-    std::string ip = "192.168.0.7";
-    std::string localHostName() override { return hostName; }
-    std::string localIP() override { return ip; }
-};
-
-class Messages final : public platform::MessageBox {
-public:
-    std::vector<std::string> shown;
-    void show(const std::string& text) override { shown.push_back(text); }
-};
 
 // Answers each save dialog with the next queued answer (nothing: the user cancelled).
 class Dialog final : public SaveDialog {

@@ -1,10 +1,14 @@
 #include "tests/support/LoopbackHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <stdexcept>
 
@@ -12,13 +16,59 @@ namespace testsupport {
 
 namespace {
 
-int ListenOnLoopback(int& port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+using Socket = LoopbackHttpServer::Socket;
+
+#ifdef _WIN32
+using socklen_t = int;
+constexpr int MSG_NOSIGNAL = 0;
+int poll(pollfd* fds, unsigned long count, int timeout) {
+    return WSAPoll(fds, count, timeout);
+}
+void close(Socket fd) {
+    closesocket(fd);
+}
+Socket Accept(Socket listener) {
+    return accept(listener, nullptr, nullptr);
+}
+bool Invalid(Socket fd) {
+    return fd == INVALID_SOCKET;
+}
+// Winsock is started once for the server's whole process.
+void StartWinsock() {
+    static const bool started = [] {
+        WSADATA data{};
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!started) {
+        throw std::runtime_error("WSAStartup");
+    }
+}
+#else
+constexpr int kCloexec = SOCK_CLOEXEC;
+Socket Accept(Socket listener) {
+    return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+bool Invalid(Socket fd) {
+    return fd < 0;
+}
+void StartWinsock() {}
+#endif
+
+Socket ListenOnLoopback(int& port) {
+    StartWinsock();
+#ifdef _WIN32
+    const Socket fd = socket(AF_INET, SOCK_STREAM, 0);
+#else
+    const Socket fd = socket(AF_INET, SOCK_STREAM | kCloexec, 0);
+#endif
+    if (Invalid(fd)) {
         throw std::runtime_error("socket");
     }
+#ifndef _WIN32
+    // (On Windows this option would let a second listener share the port.)
     const int on = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -34,7 +84,7 @@ int ListenOnLoopback(int& port) {
 }
 
 // Reads up to the blank line that ends the request head; empty when the client went away.
-std::string ReadHead(int fd) {
+std::string ReadHead(Socket fd) {
     std::string head;
     char byte = 0;
     while (head.size() < 65536 && head.find("\r\n\r\n") == std::string::npos) {
@@ -74,19 +124,21 @@ std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const {
     return requests_;
 }
 
-void LoopbackHttpServer::Send(int socket, const std::string& bytes) {
+bool LoopbackHttpServer::Send(Socket socket, const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const auto n = ::send(socket, bytes.data() + sent, static_cast<int>(bytes.size() - sent),
+                              MSG_NOSIGNAL);
         if (n <= 0) {
-            return;
+            return false;
         }
         sent += static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 LoopbackHttpServer::Handler LoopbackHttpServer::Respond(int status, std::string body) {
-    return [status, body = std::move(body)](int socket, const Request&) {
+    return [status, body = std::move(body)](Socket socket, const Request&) {
         Send(socket, "HTTP/1.1 " + std::to_string(status) +
                          " Status\r\nContent-Type: text/html\r\n" + "Content-Length: " +
                          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
@@ -99,8 +151,8 @@ void LoopbackHttpServer::serve() {
         if (poll(&poller, 1, 20) <= 0) {
             continue;
         }
-        const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client >= 0) {
+        const Socket client = Accept(listener_);
+        if (!Invalid(client)) {
             connections_.emplace_back([this, client] { answer(client); });
         }
     }
@@ -109,7 +161,7 @@ void LoopbackHttpServer::serve() {
     }
 }
 
-void LoopbackHttpServer::answer(int client) {
+void LoopbackHttpServer::answer(Socket client) {
     const std::string head = ReadHead(client);
     if (head.empty()) {
         close(client);
@@ -139,7 +191,7 @@ void LoopbackHttpServer::answer(int client) {
 
 int ClosedLoopbackPort() {
     int port = 0;
-    const int fd = ListenOnLoopback(port);
+    const Socket fd = ListenOnLoopback(port);
     close(fd);
     return port;
 }

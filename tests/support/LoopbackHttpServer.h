@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -9,17 +10,22 @@
 
 namespace testsupport {
 
-// A small HTTP/1.1 server on 127.0.0.1 for the Internet backend's tests. Each connection is
+// A small HTTP/1.1 server on 127.0.0.1 for the Internet backends' tests. Each connection is
 // answered on a thread of its own by the handler of the request's path.
 class LoopbackHttpServer {
 public:
+#ifdef _WIN32
+    using Socket = std::uintptr_t;
+#else
+    using Socket = int;
+#endif
     struct Request {
         std::string method;
         std::string path;
         std::string head; // request line and headers
     };
     // Writes the whole answer to the socket; may loop until stopping() is true.
-    using Handler = std::function<void(int socket, const Request& request)>;
+    using Handler = std::function<void(Socket socket, const Request& request)>;
 
     LoopbackHttpServer();
     ~LoopbackHttpServer();
@@ -27,20 +33,25 @@ public:
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     void route(const std::string& path, Handler handler);
-    int port() const { return port_; }
+    int port() const {
+        return port_;
+    }
     std::string url(const std::string& path) const;
     std::vector<Request> requests() const;
-    bool stopping() const { return stopping_; }
+    bool stopping() const {
+        return stopping_;
+    }
 
     // Handlers for the usual answers.
     static Handler Respond(int status, std::string body);
-    static void Send(int socket, const std::string& bytes);
+    // False once the peer is gone.
+    static bool Send(Socket socket, const std::string& bytes);
 
 private:
     void serve();
-    void answer(int client);
+    void answer(Socket client);
 
-    int listener_ = -1;
+    Socket listener_{};
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;

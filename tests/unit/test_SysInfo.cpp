@@ -1,7 +1,7 @@
 #include "about/OnTop.h"
 #include "about/SysInfo.h"
 #include "tests/support/FakeAbout.h"
-#include "tests/support/FakeServices.h"
+#include "tests/support/FakePlatform.h"
 
 #include <gtest/gtest.h>
 

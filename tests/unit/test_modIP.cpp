@@ -1,6 +1,6 @@
 #include "resolve/modIP.h"
 #include "tests/support/FakeNetwork.h"
-#include "tests/support/FakeServices.h"
+#include "tests/support/FakePlatform.h"
 
 #include <gtest/gtest.h>
 

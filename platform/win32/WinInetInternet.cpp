@@ -1,0 +1,213 @@
+#include "platform/win32/WinInetInternet.h"
+
+#include <windows.h>
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <cctype>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace platform::win32 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool IsWebAddress(const std::string& url) {
+    std::string scheme = url.substr(0, url.find(':'));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return url.find("://") == scheme.size() && (scheme == "http" || scheme == "https");
+}
+
+void SetTimeout(HINTERNET handle, DWORD option, std::chrono::milliseconds time) {
+    DWORD value = static_cast<DWORD>(time.count());
+    InternetSetOptionA(handle, option, &value, sizeof value);
+}
+
+// One blocking library call sequence on a thread of its own, so that the caller can stop
+// waiting for it: WinINet's time-outs do not bound every wait (a server that sends part of a
+// body and then nothing keeps a read waiting), and a waiting call cannot be cancelled
+// everywhere. A call given up on finishes in the background and releases its own handles.
+struct Transfer {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool opened = false;
+    bool finished = false;
+    bool abandoned = false;
+    std::string body;
+    Clock::time_point lastProgress = Clock::now();
+};
+
+constexpr DWORD kReadSize = 256;
+
+void Fetch(const std::shared_ptr<Transfer>& transfer, HINTERNET root, const std::string& url,
+           const WinInetLimits& limits) {
+    HINTERNET page =
+        InternetOpenUrlA(root, url.c_str(), nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    {
+        std::lock_guard lock(transfer->mutex);
+        transfer->opened = page != nullptr;
+        transfer->finished = page == nullptr;
+        transfer->lastProgress = Clock::now();
+    }
+    transfer->changed.notify_all();
+    if (page == nullptr) {
+        return;
+    }
+    // Again on the page's own handle: not every WinINet passes the root's on to it.
+    SetTimeout(page, INTERNET_OPTION_RECEIVE_TIMEOUT, limits.stallTime);
+    char buffer[kReadSize];
+    for (;;) {
+        std::size_t room = 0;
+        {
+            std::lock_guard lock(transfer->mutex);
+            if (transfer->abandoned) {
+                break;
+            }
+            room = limits.maxBody - transfer->body.size();
+        }
+        // Only what has arrived, so that a read does not wait for a full buffer.
+        DWORD available = 0;
+        DWORD count = 0;
+        if (room == 0 || !InternetQueryDataAvailable(page, &available, 0, 0) || available == 0 ||
+            !InternetReadFile(
+                page, buffer,
+                static_cast<DWORD>(std::min<std::size_t>({kReadSize, available, room})), &count) ||
+            count == 0) {
+            break;
+        }
+        {
+            std::lock_guard lock(transfer->mutex);
+            transfer->body.append(buffer, count);
+            transfer->lastProgress = Clock::now();
+        }
+        transfer->changed.notify_all();
+    }
+    InternetCloseHandle(page);
+    {
+        std::lock_guard lock(transfer->mutex);
+        transfer->finished = true;
+    }
+    transfer->changed.notify_all();
+}
+
+class BufferedReader final : public UrlReader {
+public:
+    explicit BufferedReader(std::string body) : body_(std::move(body)) {}
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, body_.size() - offset_);
+        std::memcpy(buffer, body_.data() + offset_, count);
+        offset_ += count;
+        return count;
+    }
+
+private:
+    std::string body_;
+    std::size_t offset_ = 0;
+};
+
+class WinInetSession final : public InternetSession {
+public:
+    WinInetSession(HINTERNET root, WinInetLimits limits) : root_(root), limits_(limits) {}
+    ~WinInetSession() override { InternetCloseHandle(root_); }
+    WinInetSession(const WinInetSession&) = delete;
+    WinInetSession& operator=(const WinInetSession&) = delete;
+
+    std::unique_ptr<UrlReader> openUrl(const std::string& url) override {
+        if (!IsWebAddress(url)) {
+            return nullptr;
+        }
+        auto transfer = std::make_shared<Transfer>();
+        std::thread worker([transfer, root = root_, url, limits = limits_] {
+            Fetch(transfer, root, url, limits);
+        });
+        const auto deadline = Clock::now() + limits_.totalTime;
+        std::unique_lock lock(transfer->mutex);
+        while (!transfer->finished) {
+            // Until the answer begins, connecting counts as well as waiting.
+            const auto quiet =
+                transfer->opened ? limits_.stallTime : limits_.connectTimeout + limits_.stallTime;
+            const auto limit = std::min(deadline, transfer->lastProgress + quiet);
+            if (Clock::now() >= limit) {
+                break;
+            }
+            transfer->changed.wait_until(lock, limit);
+        }
+        const bool finished = transfer->finished;
+        const bool opened = transfer->opened;
+        transfer->abandoned = true;
+        std::string body = transfer->body;
+        lock.unlock();
+        if (finished) {
+            worker.join();
+        } else {
+            worker.detach();
+        }
+        // No answer at all means the page could not be opened; what arrived is kept.
+        if (!opened) {
+            return nullptr;
+        }
+        return std::make_unique<BufferedReader>(std::move(body));
+    }
+
+private:
+    HINTERNET root_;
+    WinInetLimits limits_;
+};
+
+} // namespace
+
+WinInetInternet::WinInetInternet(WinInetLimits limits) : limits_(limits) {}
+
+bool WinInetInternet::checkConnection(const std::string& url) {
+    if (!IsWebAddress(url)) {
+        return false;
+    }
+    struct Check {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<bool> passed;
+    };
+    auto check = std::make_shared<Check>();
+    std::thread worker([check, url] {
+        const bool passed =
+            InternetCheckConnectionA(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) == TRUE;
+        {
+            std::lock_guard lock(check->mutex);
+            check->passed = passed;
+        }
+        check->done.notify_all();
+    });
+    std::unique_lock lock(check->mutex);
+    const bool decided = check->done.wait_for(lock, limits_.connectTimeout,
+                                              [&check] { return check->passed.has_value(); });
+    const bool passed = decided && *check->passed;
+    lock.unlock();
+    if (decided) {
+        worker.join();
+    } else {
+        worker.detach();
+    }
+    return passed;
+}
+
+std::unique_ptr<InternetSession> WinInetInternet::open(const std::string& agent) {
+    HINTERNET root = InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (root == nullptr) {
+        return nullptr;
+    }
+    // Handles opened from the root inherit its time-outs where the library passes them on.
+    SetTimeout(root, INTERNET_OPTION_CONNECT_TIMEOUT, limits_.connectTimeout);
+    SetTimeout(root, INTERNET_OPTION_SEND_TIMEOUT, limits_.stallTime);
+    SetTimeout(root, INTERNET_OPTION_RECEIVE_TIMEOUT, limits_.stallTime);
+    return std::make_unique<WinInetSession>(root, limits_);
+}
+
+} // namespace platform::win32
