@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velnor with its tests, and runs every test: once in the
 # normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the
-# readers of network messages for a minute each. As root it also installs Samba, wsdd and
+# readers of network messages for a minute each; then cross-builds the logic and the Windows
+# backends with mingw-w64 and runs their tests under Wine. As root it also installs Samba, wsdd and
 # avahi-daemon for the neighbourhood tests, which start their peers in network namespaces of
 # their own; without root those tests report SKIPPED.
 set -euo pipefail
@@ -22,3 +23,5 @@ done
 echo "== fuzz"
 velnor_build fuzz -DVELNOR_FUZZ_SECONDS="${VELNOR_FUZZ_SECONDS:-60}"
 ctest --preset fuzz
+# The Windows backends, cross-built, under Wine in a network of loopback only.
+scripts/windows-tests.sh
