@@ -1,10 +1,22 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
 
 namespace platform {
+
+// Bounds that keep a broken or hostile server from hanging or exhausting the program.
+struct InternetLimits {
+    std::chrono::milliseconds connectTimeout{10000};
+    // A transfer that receives nothing for this long is ended.
+    std::chrono::milliseconds stallTime{15000};
+    // A transfer that has not finished after this long is ended (a server that trickles).
+    std::chrono::milliseconds totalTime{60000};
+    // Bytes of body kept; the rest is not read.
+    std::size_t maxBody = 1024 * 1024;
+};
 
 // An open page: the body is handed out in the order received. read() returns 0 at the end
 // of the body and when the transfer failed; what came before stays valid.

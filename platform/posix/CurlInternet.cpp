@@ -1,5 +1,7 @@
 #include "platform/posix/CurlInternet.h"
 
+#include "platform/BufferedReader.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -21,7 +23,7 @@ bool GlobalInit() {
 }
 
 // Settings shared by the connectivity test and the fetch.
-Easy NewEasy(const std::string& url, const CurlLimits& limits) {
+Easy NewEasy(const std::string& url, const InternetLimits& limits) {
     Easy easy(curl_easy_init());
     if (!easy) {
         return easy;
@@ -37,22 +39,6 @@ Easy NewEasy(const std::string& url, const CurlLimits& limits) {
                      static_cast<long>(limits.connectTimeout.count()));
     return easy;
 }
-
-class BufferedReader final : public UrlReader {
-public:
-    explicit BufferedReader(std::string body) : body_(std::move(body)) {}
-
-    std::size_t read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min(size, body_.size() - offset_);
-        std::memcpy(buffer, body_.data() + offset_, count);
-        offset_ += count;
-        return count;
-    }
-
-private:
-    std::string body_;
-    std::size_t offset_ = 0;
-};
 
 struct Sink {
     std::string body;
@@ -85,7 +71,8 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
 
 class CurlSession final : public InternetSession {
 public:
-    CurlSession(std::string agent, CurlLimits limits) : agent_(std::move(agent)), limits_(limits) {}
+    CurlSession(std::string agent, InternetLimits limits)
+        : agent_(std::move(agent)), limits_(limits) {}
 
     std::unique_ptr<UrlReader> openUrl(const std::string& url) override {
         Easy easy = NewEasy(url, limits_);
@@ -113,17 +100,17 @@ public:
         if (result != CURLE_OK && status == 0) {
             return nullptr;
         }
-        return std::make_unique<BufferedReader>(std::move(sink.body));
+        return std::make_unique<platform::BufferedReader>(std::move(sink.body));
     }
 
 private:
     std::string agent_;
-    CurlLimits limits_;
+    InternetLimits limits_;
 };
 
 } // namespace
 
-CurlInternet::CurlInternet(CurlLimits limits) : limits_(limits) {}
+CurlInternet::CurlInternet(InternetLimits limits) : limits_(limits) {}
 
 bool CurlInternet::checkConnection(const std::string& url) {
     if (!GlobalInit()) {

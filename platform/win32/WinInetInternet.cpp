@@ -1,5 +1,7 @@
 #include "platform/win32/WinInetInternet.h"
 
+#include "platform/BufferedReader.h"
+
 #include <windows.h>
 
 #include <wininet.h>
@@ -47,7 +49,7 @@ struct Transfer {
 constexpr DWORD kReadSize = 256;
 
 void Fetch(const std::shared_ptr<Transfer>& transfer, HINTERNET root, const std::string& url,
-           const WinInetLimits& limits) {
+           const InternetLimits& limits) {
     HINTERNET page =
         InternetOpenUrlA(root, url.c_str(), nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0);
     {
@@ -97,25 +99,9 @@ void Fetch(const std::shared_ptr<Transfer>& transfer, HINTERNET root, const std:
     transfer->changed.notify_all();
 }
 
-class BufferedReader final : public UrlReader {
-public:
-    explicit BufferedReader(std::string body) : body_(std::move(body)) {}
-
-    std::size_t read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min(size, body_.size() - offset_);
-        std::memcpy(buffer, body_.data() + offset_, count);
-        offset_ += count;
-        return count;
-    }
-
-private:
-    std::string body_;
-    std::size_t offset_ = 0;
-};
-
 class WinInetSession final : public InternetSession {
 public:
-    WinInetSession(HINTERNET root, WinInetLimits limits) : root_(root), limits_(limits) {}
+    WinInetSession(HINTERNET root, InternetLimits limits) : root_(root), limits_(limits) {}
     ~WinInetSession() override { InternetCloseHandle(root_); }
     WinInetSession(const WinInetSession&) = delete;
     WinInetSession& operator=(const WinInetSession&) = delete;
@@ -154,17 +140,17 @@ public:
         if (!opened) {
             return nullptr;
         }
-        return std::make_unique<BufferedReader>(std::move(body));
+        return std::make_unique<platform::BufferedReader>(std::move(body));
     }
 
 private:
     HINTERNET root_;
-    WinInetLimits limits_;
+    InternetLimits limits_;
 };
 
 } // namespace
 
-WinInetInternet::WinInetInternet(WinInetLimits limits) : limits_(limits) {}
+WinInetInternet::WinInetInternet(InternetLimits limits) : limits_(limits) {}
 
 bool WinInetInternet::checkConnection(const std::string& url) {
     if (!IsWebAddress(url)) {

@@ -38,7 +38,10 @@ for attempt in $(seq 20); do
     sleep 2
     report=$work/report-$attempt.txt
     xdotool windowfocus --sync "$window" key alt+s
-    sleep 1
+    # The dialog can take seconds to come up in a slow (sanitizer) build: type only into it.
+    dialog=$(timeout 20 xdotool search --sync --name '^Save Data as' | head -n 1) || continue
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.5
     xdotool key ctrl+a type --delay 10 "$report"
     xdotool key Return
     for _ in $(seq 20); do [ -s "$report" ] && break; sleep 0.1; done
@@ -63,4 +66,6 @@ echo "the report never listed the lab's computers; last report:" >&2
 cat "${report:-/dev/null}" >&2 || true
 echo "expected:" >&2
 echo "$expected" >&2
+echo "the program's output:" >&2
+tail -n 40 "$work/velnor.log" >&2 || true
 exit 1

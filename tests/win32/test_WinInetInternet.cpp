@@ -1,5 +1,6 @@
 #include "netquery/GetSource.h"
 #include "platform/win32/WinInetInternet.h"
+#include "tests/support/InternetTesting.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <gtest/gtest.h>
@@ -7,31 +8,13 @@
 #include <chrono>
 #include <thread>
 
+using testsupport::Body;
 using testsupport::LoopbackHttpServer;
+using testsupport::SecondsSince;
+using testsupport::ShortLimits;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::string Body(std::size_t size) {
-    std::string body;
-    for (std::size_t i = 0; i < size; ++i) {
-        body += static_cast<char>('0' + i % 10);
-    }
-    return body;
-}
-
-platform::win32::WinInetLimits ShortLimits() {
-    platform::win32::WinInetLimits limits;
-    limits.connectTimeout = std::chrono::milliseconds(2000);
-    limits.stallTime = std::chrono::milliseconds(1000);
-    limits.totalTime = std::chrono::milliseconds(3000);
-    limits.maxBody = 64 * 1024;
-    return limits;
-}
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::string ClosedUrl() {
     return "http://127.0.0.1:" + std::to_string(testsupport::ClosedLoopbackPort()) + "/Velnor/";
