@@ -97,9 +97,7 @@ TEST(Win32System, OnlyOrdinaryFilesCountAndProgramsStart) {
 TEST(Win32System, AWindowGoesOnTopAndBackKeepingItsPlace) {
     const HWND window = CreateWindowExA(0, "STATIC", "velnor", WS_OVERLAPPEDWINDOW, 40, 50, 200,
                                         100, nullptr, nullptr, nullptr, nullptr);
-    if (window == nullptr) {
-        GTEST_SKIP() << "no window could be made here";
-    }
+    ASSERT_NE(window, nullptr); // headless Wine needs its null display driver
     RECT before{};
     GetWindowRect(window, &before);
     platform::win32::Win32Shell shell;
