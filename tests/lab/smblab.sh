@@ -14,21 +14,15 @@
 # SMBLAB_UP_TIMEOUT (seconds, default 120) bounds `up`.
 set -euo pipefail
 
-readonly RUN_ROOT=/run/velnor-lab
-readonly SKIP=77
+readonly LAB_TAG=smblab
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+readonly HERE
+# shellcheck source=labcommon.sh
+. "$HERE/labcommon.sh"
+
 # Whole start-up budget: nmbd's election alone takes ~22 s and cannot be shortened.
 readonly UP_TIMEOUT=${SMBLAB_UP_TIMEOUT:-120}
-readonly STOP_GRACE=3
 readonly LAYOUTS="basic bench30"
-
-say() { printf 'smblab: %s\n' "$*" >&2; }
-die() { say "error: $*"; exit 1; }
-skip() { say "skipped: $*"; exit "$SKIP"; }
-now() { printf '%s' "${EPOCHREALTIME/./}"; }            # microseconds
-elapsed() { # since(us) -> seconds with one decimal
-    local us=$(($(now) - $1))
-    printf '%d.%01d' $((us / 1000000)) $((us % 1000000 / 100000))
-}
 
 usage() {
     cat >&2 <<EOF
@@ -115,30 +109,9 @@ require_lab_tools() {
 }
 
 # ---- network ----------------------------------------------------------------------------
-make_ns() {
-    ip netns add "$1"
-    # ip netns exec bind-mounts this over /etc/resolv.conf: DNS stays inside the namespace.
-    mkdir -p "/etc/netns/$1"
-    echo "nameserver 127.0.0.1" >"/etc/netns/$1/resolv.conf"
-    ip netns exec "$1" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 \
-        net.ipv6.conf.default.disable_ipv6=1
-    ip -n "$1" link set lo up
-}
-
-# Plug a host namespace into the bridge. The veth is created inside the bridge namespace
-# and its peer moved straight into the host's, so nothing ever exists in the root one.
-attach_host() { # ns ip port-name
-    ip -n "$BR_NS" link add "$3" type veth peer name eth0 netns "$1"
-    ip -n "$BR_NS" link set "$3" master br0 up
-    ip -n "$1" addr add "$2/24" brd + dev eth0
-    ip -n "$1" link set eth0 up
-}
-
 build_network() {
     local h
-    make_ns "$BR_NS"
-    ip -n "$BR_NS" link add br0 type bridge stp_state 0 forward_delay 0
-    ip -n "$BR_NS" link set br0 up
+    make_bridge
     make_ns "$CLIENT_NS"
     # Samba's tools and libsmbclient read /etc/samba/smb.conf too (smbclient would cache names
     # under /run/samba for every lab alike); in the client namespace it is the lab's file.
@@ -152,24 +125,6 @@ build_network() {
 }
 
 # ---- configuration ----------------------------------------------------------------------
-# Every path Samba would otherwise write under /var, /run or /etc points into DIR.
-private_paths() { # dir
-    cat <<EOF
-   lock directory = $1/lock
-   state directory = $1/state
-   cache directory = $1/cache
-   pid directory = $1/pid
-   private dir = $1/private
-   binddns dir = $1/binddns
-   ncalrpc dir = $1/ncalrpc
-   winbindd socket directory = $1/winbindd
-   nmbd:socket dir = $1/nmbd
-   usershare path =
-   log file = $1/log/log.%m
-   max log size = 1000
-EOF
-}
-
 browse_role() { # host
     if [[ ${IP[$1]} == "$WINS_IP" ]]; then
         printf '   %s\n' "local master = yes" "preferred master = yes" "domain master = yes" \
@@ -256,39 +211,23 @@ write_client_conf() {
 # Each daemon gets a private mount namespace with tmpfs over the fixed paths Samba's helpers
 # use whatever the config says (/run/samba/nmbd is one socket machine-wide otherwise).
 # Job control puts it in its own process group: smbd TERMs its whole group on exit.
-start_daemon() { # host daemon
+start_samba() { # host daemon
     local d=$RUN_DIR/$1
     # /run is a fresh tmpfs after a reboot: nothing recreates /run/samba while the
     # daemons are disabled, and the tmpfs below needs its mount point.
-    mkdir -p /run/samba /var/log/samba
-    set -m
-    ip netns exec "$(host_ns "$1")" unshare --mount --propagation private \
-        sh -c 'mount -t tmpfs tmpfs /run/samba && mount -t tmpfs tmpfs /var/log/samba &&
-               exec "$@"' \
-        sh "$2" -F --no-process-group -s "$d/smb.conf" -l "$d/log" \
-        </dev/null >"$d/log/$2.out" 2>&1 &
-    printf '%s %s %s\n' "$!" "$1" "$2" >>"$PID_FILE"
-    set +m
+    mkdir -p /run/samba /var/log/samba "$d/log"
+    start_daemon "$(host_ns "$1")" "$1" "$2" \
+        'mount -t tmpfs tmpfs /run/samba && mount -t tmpfs tmpfs /var/log/samba' \
+        "$2" -F --no-process-group -s "$d/smb.conf" -l "$d/log"
 }
 
 start_hosts() {
     local h
     for h in "$@"; do
         write_server_conf "$h"
-        start_daemon "$h" nmbd
-        start_daemon "$h" smbd
+        start_samba "$h" nmbd
+        start_samba "$h" smbd
     done
-}
-
-# Fail early with the daemon's own words rather than after the whole timeout.
-check_daemons_alive() {
-    local pid host daemon
-    while read -r pid host daemon; do
-        kill -0 "$pid" 2>/dev/null && continue
-        say "$daemon of $host died; last lines of its output:"
-        tail -n 5 "$RUN_DIR/$host/log/$daemon.out" >&2 || true
-        return 1
-    done <"$PID_FILE"
 }
 
 # ---- browse list ------------------------------------------------------------------------
@@ -383,73 +322,7 @@ EOF
 }
 
 # ---- commands ---------------------------------------------------------------------------
-lab_namespaces() {
-    ip netns list 2>/dev/null | awk -v p="$NS_PREFIX-" 'index($1, p) == 1 { print $1 }'
-}
-
-# PIDs still inside the lab's namespaces; only these and the ones we started are ever signalled.
-lab_pids() {
-    local ns
-    for ns in $(lab_namespaces); do ip netns pids "$ns" 2>/dev/null || true; done
-}
-
-signal_pids() { # signal pids...
-    local sig=$1 pid
-    shift
-    for pid in "$@"; do kill "-$sig" "$pid" 2>/dev/null || true; done
-}
-
-# A process that got TERM leaves its network namespace before it has finished exiting, so
-# `ip netns pids` stops listing it early; watch the PIDs themselves until they are gone.
-pid_running() {
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-    stat=${stat##*) }
-    [[ ${stat%% *} != Z ]]
-}
-
-cmd_down() {
-    local pid ns i running rc=0
-    local -A seen=() all=()
-    if [[ -f $PID_FILE ]]; then
-        while read -r pid _; do
-            # A recorded PID counts only while it still lives in one of the lab's namespaces.
-            if [[ $(ip netns identify "$pid" 2>/dev/null) == "$NS_PREFIX-"* ]]; then
-                seen[$pid]=1
-            fi
-        done <"$PID_FILE"
-    fi
-    # Helpers such as samba-dcerpcd and rpcd_* outlive smbd by ~60 s unless told.
-    for i in $(seq $((STOP_GRACE * 10))); do
-        for pid in $(lab_pids); do seen[$pid]=1; done
-        for pid in "${!seen[@]}"; do all[$pid]=1; done
-        running=()
-        for pid in "${!seen[@]}"; do
-            if pid_running "$pid"; then running+=("$pid"); else unset "seen[$pid]"; fi
-        done
-        ((${#running[@]})) || break
-        if ((i == 1 || i % 10 == 0)); then signal_pids TERM "${running[@]}"; fi
-        sleep 0.1
-    done
-    for i in 1 2 3 4 5; do
-        mapfile -t running < <(lab_pids)
-        ((${#running[@]})) || break
-        signal_pids KILL "${running[@]}"
-        sleep 0.2
-    done
-    for ns in $(lab_namespaces); do ip netns del "$ns" || rc=1; done
-    rm -rf "/etc/netns/$NS_PREFIX-"*
-    rm -rf "$RUN_DIR"
-    rmdir "$RUN_ROOT" 2>/dev/null || true
-    # Give init a moment to reap them, so that the next ps shows nothing of the lab.
-    for i in $(seq 20); do
-        running=()
-        for pid in "${!all[@]}"; do if [[ -e /proc/$pid ]]; then running+=("$pid"); fi; done
-        ((${#running[@]})) || break
-        sleep 0.1
-    done
-    return "$rc"
-}
+cmd_down() { lab_down; }
 
 on_up_exit() {
     local rc=$?
@@ -529,46 +402,11 @@ cmd_exec() {
 
 # The package scripts would start smbd/nmbd on the real network; policy-rc.d forbids it.
 cmd_install() {
-    local rc guard=/usr/sbin/policy-rc.d created=no package missing=()
-    [[ $EUID -eq 0 ]] || skip "needs root"
-    for package in samba smbclient iproute2; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$package")
-    done
-    if ((${#missing[@]} == 0)); then
-        say "samba, smbclient and iproute2 are installed"
-        return 0
-    fi
-    # Installing samba must start no daemon on the real network: the guard holds only while
-    # installing when it was not there before.
-    if [[ ! -e $guard ]]; then
-        printf '#!/bin/sh\n# Velnor lab: packages start no services.\nexit 101\n' >"$guard"
-        chmod 755 "$guard"
-        created=yes
-    fi
-    rc=0
-    "$guard" >/dev/null 2>&1 || rc=$?
-    ((rc == 101)) || die "$guard exists but exits $rc, not 101; refusing to install samba"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    rc=0
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" || rc=$?
-    if [[ $created == yes ]]; then
-        rm -f "$guard"
-        # Nor at the next boot.
-        if [[ -d /run/systemd/system ]]; then
-            systemctl disable --now smbd nmbd samba-ad-dc >/dev/null 2>&1 || true
-        fi
-    fi
-    ((rc == 0)) || die "apt-get install failed ($rc)"
-    local f self
-    self=$(readlink /proc/self/ns/net)
-    for f in /proc/[0-9]*/comm; do
-        [[ $(cat "$f" 2>/dev/null) == [sn]mbd ]] || continue
-        [[ $(readlink "${f%/comm}/ns/net" 2>/dev/null) == "$self" ]] &&
-            die "smbd/nmbd (PID ${f//[!0-9]/}) runs in the root network namespace after installing"
-    done
-    say "installed; no smbd/nmbd runs in the root network namespace"
+    local left
+    install_packages samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient iproute2
+    left=$(daemons_in_own_netns smbd nmbd)
+    [[ -z $left ]] || die "daemons run in the root network namespace: $(echo "$left" | tr '\n' ' ')"
+    say "no smbd or nmbd runs in the root network namespace"
 }
 
 main() {

@@ -127,7 +127,8 @@ if [[ $EUID -ne 0 ]] || ! command -v smbd >/dev/null; then
 fi
 
 # A copy that user nobody can run, wherever the work tree lives.
-tmp=$(mktemp -d) && chmod 755 "$tmp" && install -m 755 "$LAB" "$tmp/smblab.sh"
+tmp=$(mktemp -d) && chmod 755 "$tmp" && install -m 755 "$LAB" "$tmp/smblab.sh" &&
+    install -m 644 "${LAB%/*}/labcommon.sh" "$tmp/labcommon.sh"
 check "up refuses a non-root caller with 77" \
     exits_with 77 setpriv --reuid 65534 --regid 65534 --clear-groups "$tmp/smblab.sh" up basic
 rm -rf "$tmp"
