@@ -420,29 +420,13 @@ EOF
 }
 
 # ---- commands ---------------------------------------------------------------------------
-cmd_down() { lab_down; }
-
-on_up_exit() {
-    local rc=$?
-    ((rc == 0)) && return
-    say "start-up failed (exit $rc); tearing the lab down"
-    trap - EXIT
-    cmd_down || true
-    exit "$rc"
-}
+cmd_exec() { lab_exec "$@"; }
 
 cmd_up() {
     local start deadline nwsd nmdns
     start=$(now)
     deadline=$((start + UP_TIMEOUT * 1000000))
-    if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
-        say "$LAYOUT is (partly) up; tearing it down first"
-        cmd_down
-    fi
-    trap on_up_exit EXIT
-    trap 'exit 130' INT TERM HUP
-    mkdir -p "$RUN_DIR"
-    : >"$PID_FILE"
+    lab_begin_up
     build_network
     write_client_conf
     start_hosts
@@ -463,36 +447,9 @@ cmd_up() {
 }
 
 cmd_status() {
-    local pid alive=0 total=0 loss=""
+    local loss=""
     [[ ! -f $LOSS_FILE ]] || loss=", $(cat "$LOSS_FILE") % multicast loss"
-    if [[ -f $ENV_FILE && -f $PID_FILE ]]; then
-        while read -r pid _; do
-            total=$((total + 1))
-            kill -0 "$pid" 2>/dev/null && alive=$((alive + 1))
-        done <"$PID_FILE"
-        if ((alive == total && total > 0)); then
-            echo "$LAYOUT: up ($total daemons$loss, $ENV_FILE)"
-            return 0
-        fi
-        echo "$LAYOUT: broken ($alive of $total daemons alive)"
-        return 3
-    fi
-    if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
-        echo "$LAYOUT: partly up (not ready)"
-    else
-        echo "$LAYOUT: down"
-    fi
-    return 3
-}
-
-cmd_exec() {
-    (($# > 0)) || usage
-    [[ -f $ENV_FILE ]] || die "$LAYOUT is not up (discolab.sh up $LAYOUT)"
-    set -a
-    # shellcheck source=/dev/null
-    . "$ENV_FILE"
-    set +a
-    exec ip netns exec "$CLIENT_NS" env HOME="$CLIENT_DIR" "$@"
+    lab_status "$loss"
 }
 
 # Multicast on Wi-Fi is sent once and not acknowledged, unicast is retried: lose PERCENT % of
@@ -544,12 +501,7 @@ main() {
         ;;
     down)
         load_layout "${1:-}"
-        if [[ $EUID -ne 0 ]]; then
-            # Without root no lab can have been built: nothing to do unless one is there.
-            [[ -e $RUN_DIR || -n $(lab_namespaces) ]] || exit 0
-            skip "needs root (network namespaces)"
-        fi
-        cmd_down
+        lab_down_command
         ;;
     status)
         load_layout "${1:-}"

@@ -9,6 +9,10 @@
 #   BR_NS      the namespace that holds the bridge br0
 #   RUN_DIR    the lab's run directory (under RUN_ROOT)
 #   PID_FILE   "PID HOST DAEMON" for every daemon the lab started, one a line
+# and, for the commands at the end:
+#   LAYOUT     the layout's name
+#   ENV_FILE   lab.env, written once the lab is up
+#   CLIENT_NS, CLIENT_DIR  the client namespace and its home
 # shellcheck shell=bash
 
 readonly RUN_ROOT=/run/velnor-lab
@@ -165,6 +169,74 @@ lab_down() {
         sleep 0.1
     done
     return "$rc"
+}
+
+# ---- commands ---------------------------------------------------------------------------
+# The start of `up`: a lab that is (partly) there is taken down first, and a start-up that
+# fails from here on takes down what it built. `trap - EXIT INT TERM HUP` ends that once up.
+lab_begin_up() {
+    if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
+        say "$LAYOUT is (partly) up; tearing it down first"
+        lab_down
+    fi
+    trap lab_on_up_exit EXIT
+    trap 'exit 130' INT TERM HUP
+    mkdir -p "$RUN_DIR"
+    : >"$PID_FILE"
+}
+
+lab_on_up_exit() {
+    local rc=$?
+    ((rc == 0)) && return
+    say "start-up failed (exit $rc); tearing the lab down"
+    trap - EXIT
+    lab_down || true
+    exit "$rc"
+}
+
+# `down` for any caller: without root no lab can have been built, so there is nothing to do
+# unless one is there.
+lab_down_command() {
+    if [[ $EUID -ne 0 ]]; then
+        [[ -e $RUN_DIR || -n $(lab_namespaces) ]] || exit 0
+        skip "needs root (network namespaces)"
+    fi
+    lab_down
+}
+
+# `status`: exit 0 when every daemon lives, 3 otherwise. NOTE is added to the line of a lab
+# that is up.
+lab_status() { # [note]
+    local pid alive=0 total=0
+    if [[ -f $ENV_FILE && -f $PID_FILE ]]; then
+        while read -r pid _; do
+            total=$((total + 1))
+            kill -0 "$pid" 2>/dev/null && alive=$((alive + 1))
+        done <"$PID_FILE"
+        if ((alive == total && total > 0)); then
+            echo "$LAYOUT: up ($total daemons${1:-}, $ENV_FILE)"
+            return 0
+        fi
+        echo "$LAYOUT: broken ($alive of $total daemons alive)"
+        return 3
+    fi
+    if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
+        echo "$LAYOUT: partly up (not ready)"
+    else
+        echo "$LAYOUT: down"
+    fi
+    return 3
+}
+
+# `exec`: CMD in the client namespace, with lab.env exported.
+lab_exec() { # cmd...
+    (($# > 0)) || usage
+    [[ -f $ENV_FILE ]] || die "$LAYOUT is not up ($LAB_TAG.sh up $LAYOUT)"
+    set -a
+    # shellcheck source=/dev/null
+    . "$ENV_FILE"
+    set +a
+    exec ip netns exec "$CLIENT_NS" env HOME="$CLIENT_DIR" "$@"
 }
 
 # ---- installing -------------------------------------------------------------------------

@@ -322,29 +322,13 @@ EOF
 }
 
 # ---- commands ---------------------------------------------------------------------------
-cmd_down() { lab_down; }
-
-on_up_exit() {
-    local rc=$?
-    ((rc == 0)) && return
-    say "start-up failed (exit $rc); tearing the lab down"
-    trap - EXIT
-    cmd_down || true
-    exit "$rc"
-}
+cmd_exec() { lab_exec "$@"; }
 
 cmd_up() {
     local start deadline h masters=() members=()
     start=$(now)
     deadline=$((start + UP_TIMEOUT * 1000000))
-    if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
-        say "$LAYOUT is (partly) up; tearing it down first"
-        cmd_down
-    fi
-    trap on_up_exit EXIT
-    trap 'exit 130' INT TERM HUP
-    mkdir -p "$RUN_DIR"
-    : >"$PID_FILE"
+    lab_begin_up
     build_network
     write_client_conf
     for h in "${HOSTS[@]}"; do
@@ -366,38 +350,6 @@ cmd_up() {
     trap - EXIT INT TERM HUP
     say "$LAYOUT up after $(elapsed "$start") s: $(expected_pairs | wc -l) names"
     echo "$ENV_FILE"
-}
-
-cmd_status() {
-    local pid alive=0 total=0
-    if [[ -f $ENV_FILE && -f $PID_FILE ]]; then
-        while read -r pid _; do
-            total=$((total + 1))
-            kill -0 "$pid" 2>/dev/null && alive=$((alive + 1))
-        done <"$PID_FILE"
-        if ((alive == total && total > 0)); then
-            echo "$LAYOUT: up ($total daemons, $ENV_FILE)"
-            return 0
-        fi
-        echo "$LAYOUT: broken ($alive of $total daemons alive)"
-        return 3
-    fi
-    if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
-        echo "$LAYOUT: partly up (not ready)"
-    else
-        echo "$LAYOUT: down"
-    fi
-    return 3
-}
-
-cmd_exec() {
-    (($# > 0)) || usage
-    [[ -f $ENV_FILE ]] || die "$LAYOUT is not up (smblab.sh up $LAYOUT)"
-    set -a
-    # shellcheck source=/dev/null
-    . "$ENV_FILE"
-    set +a
-    exec ip netns exec "$CLIENT_NS" env HOME="$CLIENT_DIR" "$@"
 }
 
 # The package scripts would start smbd/nmbd on the real network; policy-rc.d forbids it.
@@ -422,16 +374,11 @@ main() {
         ;;
     down)
         load_layout "${1:-}"
-        if [[ $EUID -ne 0 ]]; then
-            # Without root no lab can have been built: nothing to do unless one is there.
-            [[ -e $RUN_DIR || -n $(lab_namespaces) ]] || exit 0
-            skip "needs root (network namespaces)"
-        fi
-        cmd_down
+        lab_down_command
         ;;
     status)
         load_layout "${1:-}"
-        cmd_status
+        lab_status ""
         ;;
     *) usage ;;
     esac
