@@ -4,25 +4,9 @@
 set -euo pipefail
 
 LAB=$(cd "$(dirname "$0")" && pwd)/smblab.sh
-passed=0 failed=0
+# shellcheck source=labtesting.sh
+. "${LAB%/*}/labtesting.sh"
 logs=$(mktemp -d)
-
-check() { # description command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1)) && echo "ok - $what"
-    else
-        failed=$((failed + 1)) && echo "not ok - $what"
-    fi
-}
-
-exits_with() { # code command...
-    local want=$1 rc=0
-    shift
-    "$@" >/dev/null 2>&1 || rc=$?
-    [[ $rc == "$want" ]]
-}
 
 cleanup() {
     "$LAB" down basic >/dev/null 2>&1 || true
@@ -30,20 +14,6 @@ cleanup() {
     rm -rf "$logs"
 }
 trap cleanup EXIT
-
-load_env() { # layout
-    unset "${!LAB_@}"
-    # shellcheck source=/dev/null
-    . "/run/velnor-lab/$1/lab.env"
-}
-
-# Sorted "WORKGROUP:NAME" pairs as the client's browse walk shows them.
-browse_pairs() {
-    "$LAB" exec "$1" smbtree -S -U guest% 2>/dev/null |
-        awk -F'\t' '/^[^\t]/ { wg = $1; sub(/ +$/, "", wg) }
-                    /^\t\\\\/ { n = $2; sub(/^\\\\/, "", n); sub(/ +$/, "", n); print wg ":" n }' |
-        sort
-}
 
 # Exactly the expected names: a missing server and a stray entry (nmbd can add a workgroup
 # with an empty name) are both faults.
@@ -87,51 +57,13 @@ bcast_resolves() { # layout name address
     "$LAB" exec "$1" nmblookup -B "$LAB_BCAST" "$2" | grep -qx "$3 $2<00>"
 }
 
-# Inside every namespace of the layout the only name server is 127.0.0.1.
-dns_kept_inside() { # layout
-    local ns
-    for ns in $(ip netns list | awk -v p="vlab-$1-" 'index($1, p) == 1 { print $1 }'); do
-        [[ $(ip netns exec "$ns" grep '^nameserver' /etc/resolv.conf) == "nameserver 127.0.0.1" ]] ||
-            { echo "  $ns: resolv.conf not the lab's" >&2; return 1; }
-    done
-}
-
-# Everything the lab ran, before it goes down: its daemons and whatever they spawned.
-lab_pids() { # layout
-    local ns
-    for ns in $(ip netns list | awk -v p="vlab-$1-" 'index($1, p) == 1 { print $1 }'); do
-        ip netns pids "$ns"
-    done
-}
-
-nothing_left() { # layout pids...
-    local layout=$1 pid
-    shift
-    ! ip netns list | grep -q "^vlab-$layout-" || { echo "  namespaces left" >&2; return 1; }
-    ! compgen -G "/etc/netns/vlab-$layout-*" >/dev/null ||
-        { echo "  /etc/netns left" >&2; return 1; }
-    [[ ! -e /run/velnor-lab/$layout ]] || { echo "  run dir left" >&2; return 1; }
-    ! mount | grep -q "velnor-lab/$layout" || { echo "  mounts left" >&2; return 1; }
-    for pid in "$@"; do
-        [[ ! -e /proc/$pid ]] ||
-            { echo "  PID $pid ($(cat "/proc/$pid/comm" 2>/dev/null)) left" >&2; return 1; }
-    done
-}
-
-root_links() { ip -o link show | awk -F': ' '{ print $2 }' | sort; }
-
 # ---- run ---------------------------------------------------------------------------------
 if [[ $EUID -ne 0 ]] || ! command -v smbd >/dev/null; then
     echo "skipped: needs root and Samba (smblab.sh install)"
     exit 77
 fi
 
-# A copy that user nobody can run, wherever the work tree lives.
-tmp=$(mktemp -d) && chmod 755 "$tmp" && install -m 755 "$LAB" "$tmp/smblab.sh" &&
-    install -m 644 "${LAB%/*}/labcommon.sh" "$tmp/labcommon.sh"
-check "up refuses a non-root caller with 77" \
-    exits_with 77 setpriv --reuid 65534 --regid 65534 --clear-groups "$tmp/smblab.sh" up basic
-rm -rf "$tmp"
+check "up refuses a non-root caller with 77" refuses_non_root basic
 
 links_before=$(root_links)
 # Both layouts at once: they must not step on each other.
@@ -175,5 +107,4 @@ check "down bench30" "$LAB" down bench30
 check "down bench30 leaves nothing" nothing_left bench30 "${pids[@]}"
 check "root network namespace unchanged after down" test "$(root_links)" == "$links_before"
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+report
