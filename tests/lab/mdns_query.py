@@ -21,6 +21,8 @@ import struct
 import sys
 import time
 
+from multicast import open_socket
+
 GROUP = ("224.0.0.251", 5353)
 T_A, T_PTR, T_TXT, T_SRV = 1, 12, 16, 33
 DEFAULT_TYPES = ["_workstation._tcp", "_smb._tcp", "_device-info._tcp"]
@@ -129,18 +131,6 @@ class Browser:
             elif key(self.srv[ikey][0]) not in self.addr:
                 qs.append((self.srv[ikey][0], T_A))
         return [[q] for q in qs]
-
-
-def open_socket(interface):
-    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    sock.bind(("", 0))   # an ephemeral port: that makes the queries legacy unicast ones
-    sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
-    sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 0)
-    if interface:
-        index = socket.if_nametoindex(interface)
-        sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF,
-                        struct.pack("=4s4si", b"\0" * 4, b"\0" * 4, index))
-    return sock
 
 
 def main():

@@ -18,13 +18,13 @@ import argparse
 import http.client
 import io
 import select
-import socket
-import struct
 import sys
 import time
 import urllib.parse
 import uuid
 import xml.etree.ElementTree as ET
+
+from multicast import open_socket
 
 GROUP = ("239.255.255.250", 3702)
 SOAP = "http://www.w3.org/2003/05/soap-envelope"
@@ -113,18 +113,6 @@ def fetch_computer(parts, endpoint, timeout):
     root, _ = parse(data)
     text = root.findtext(f".//{{{PUB}}}Computer")
     return text.strip() if text else None
-
-
-def open_socket(interface):
-    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    sock.bind(("", 0))
-    sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 1)
-    sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 0)
-    if interface:
-        index = socket.if_nametoindex(interface)
-        sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF,
-                        struct.pack("=4s4si", b"\0" * 4, b"\0" * 4, index))
-    return sock
 
 
 def main():
