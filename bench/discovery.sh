@@ -7,14 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
 lab=tests/lab/discolab.sh
-source scripts/setup.sh
-velnor_install_missing
-"$lab" install
-velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
-trap '"$lab" down bench10 >/dev/null 2>&1 || true' EXIT
-"$lab" up bench10 >/dev/null
+# shellcheck source=bench/common.sh
+source bench/common.sh
+bench_lab_up "$lab" bench10
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 walk() { # walk smb|all: "total_ms found" of one refresh
     "$lab" exec bench10 ./build/bench/velnor_bench_walk "$1" 2>/dev/null |
         awk '/^servers/ { print $10, $2 }'

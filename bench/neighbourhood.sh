@@ -7,14 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
 lab=tests/lab/smblab.sh
-source scripts/setup.sh
-velnor_install_missing
-"$lab" install
-velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
-trap '"$lab" down bench30 >/dev/null 2>&1 || true' EXIT
-"$lab" up bench30 >/dev/null
+# shellcheck source=bench/common.sh
+source bench/common.sh
+bench_lab_up "$lab" bench30
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ms_of() { # ms_of CMD...: wall time of one run in milliseconds
     local start end
     start=$(date +%s%N)

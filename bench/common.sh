@@ -1,0 +1,15 @@
+# shellcheck shell=bash
+# Shared by the benchmarks; sourced from the repository's root. Installs and builds what they
+# need and brings a lab layout up, taken down again when the benchmark ends.
+
+bench_lab_up() { # lab-script layout
+    source scripts/setup.sh
+    velnor_install_missing
+    "$1" install
+    velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
+    # shellcheck disable=SC2064 # the names are fixed now
+    trap "'$1' down '$2' >/dev/null 2>&1 || true" EXIT
+    "$1" up "$2" >/dev/null
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
