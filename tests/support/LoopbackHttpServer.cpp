@@ -21,6 +21,7 @@ using Socket = LoopbackHttpServer::Socket;
 #ifdef _WIN32
 using socklen_t = int;
 constexpr int MSG_NOSIGNAL = 0;
+constexpr int kSocketFlags = 0;
 int poll(pollfd* fds, unsigned long count, int timeout) {
     return WSAPoll(fds, count, timeout);
 }
@@ -44,7 +45,7 @@ void StartWinsock() {
     }
 }
 #else
-constexpr int kCloexec = SOCK_CLOEXEC;
+constexpr int kSocketFlags = SOCK_CLOEXEC;
 Socket Accept(Socket listener) {
     return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
 }
@@ -56,19 +57,11 @@ void StartWinsock() {}
 
 Socket ListenOnLoopback(int& port) {
     StartWinsock();
-#ifdef _WIN32
-    const Socket fd = socket(AF_INET, SOCK_STREAM, 0);
-#else
-    const Socket fd = socket(AF_INET, SOCK_STREAM | kCloexec, 0);
-#endif
+    // An ephemeral port: nothing else listens there.
+    const Socket fd = socket(AF_INET, SOCK_STREAM | kSocketFlags, 0);
     if (Invalid(fd)) {
         throw std::runtime_error("socket");
     }
-#ifndef _WIN32
-    // (On Windows this option would let a second listener share the port.)
-    const int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-#endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
