@@ -1,13 +1,13 @@
 #include "about/frmAbout.h"
 
-#include "BuildConfig.h"
-#include "about/OnTop.h"
-#include "about/ShexIt.h"
-#include "about/SysInfo.h"
-#include "app/Controls.h"
-#include "app/Fonts.h"
-#include "app/Screen.h"
-#include "app/Twips.h"
+#include "desktop/OnTop.h"
+#include "desktop/ShexIt.h"
+#include "desktop/SysInfo.h"
+#include "ui/BuildConfig.h"
+#include "ui/Controls.h"
+#include "ui/Fonts.h"
+#include "ui/Screen.h"
+#include "ui/Twips.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -34,10 +34,11 @@ QGroupBox* NewFrame(QWidget* parent, const char* name, const QRect& geometry) {
 
 } // namespace
 
-frmAbout::frmAbout(AboutServices services, QWidget* parent)
+frmAbout::frmAbout(const platform::Services& services, platform::MessageBox& messageBox,
+                   QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      services_(services) {
+      services_(services), messageBox_(messageBox) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowIcon(IconFrom(QStringLiteral("velnor"), {16, 24, 32, 48}));
     setFont(DialogFont(8.25));
@@ -185,5 +186,5 @@ void frmAbout::Command4_Click() {
 }
 
 void frmAbout::StartSysInfo() {
-    SysInfo::StartSysInfo(services_.registry, services_.programs, services_.messageBox);
+    SysInfo::StartSysInfo(services_.registry, services_.programs, messageBox_);
 }

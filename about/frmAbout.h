@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/MessageBox.h"
-#include "platform/Programs.h"
-#include "platform/Registry.h"
-#include "platform/Shell.h"
+#include "platform/Services.h"
 
 #include <QWidget>
 
@@ -11,20 +9,14 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-// What the About window needs of the world.
-struct AboutServices {
-    platform::Registry& registry;
-    platform::Programs& programs;
-    platform::Shell& shell;
-    platform::MessageBox& messageBox;
-};
-
 // Title, version, description and the legal warning; links to the maker's pages and the
-// system-information tool. Loading it (constructing) runs Form_Load.
+// system-information tool. Loading it (constructing) runs Form_Load. Of the platform it uses the
+// registry, the programs and the shell.
 class frmAbout final : public QWidget {
     Q_OBJECT
 public:
-    explicit frmAbout(AboutServices services, QWidget* parent = nullptr);
+    frmAbout(const platform::Services& services, platform::MessageBox& messageBox,
+             QWidget* parent = nullptr);
 
     void StartSysInfo();
 
@@ -45,7 +37,8 @@ private:
     void Command2_MouseMove();
     void OpenPage(const std::string& address);
 
-    AboutServices services_;
+    const platform::Services& services_;
+    platform::MessageBox& messageBox_;
 
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;

@@ -1,16 +1,16 @@
 #include "app/frmMain.h"
 
-#include "BuildConfig.h"
 #include "app/CommonDialog.h"
-#include "app/Controls.h"
-#include "app/Fonts.h"
-#include "app/Report.h"
 #include "app/ReportFile.h"
-#include "app/Screen.h"
-#include "app/Twips.h"
 #include "netenum/clsNetwork.h"
 #include "netquery/GetSource.h"
+#include "report/Report.h"
 #include "resolve/modIP.h"
+#include "ui/BuildConfig.h"
+#include "ui/Controls.h"
+#include "ui/Fonts.h"
+#include "ui/Screen.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -51,11 +51,12 @@ QString FromLocal(const std::string& text) {
 
 } // namespace
 
-frmMain::frmMain(MainServices services, QWidget* parent)
+frmMain::frmMain(const platform::Services& services, MainSeams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      services_(std::move(services)), ImageList1(IconFrom(QStringLiteral("netpc"), {16, 32, 48})) {
+      services_(services), seams_(std::move(seams)),
+      ImageList1(IconFrom(QStringLiteral("netpc"), {16, 32, 48})) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(velnor::kTitle));
     setWindowIcon(IconFrom(QStringLiteral("velnor"), {16, 24, 32, 48}));
@@ -149,7 +150,7 @@ void frmMain::CreateControls() {
     txtInfo->setMaxLength(std::numeric_limits<int>::max());
     txtInfo->setFocusPolicy(Qt::NoFocus);
 
-    CD = new CommonDialog(services_.saveDialog, Frame1);
+    CD = new CommonDialog(seams_.saveDialog, Frame1);
     CD->setObjectName(QStringLiteral("CD"));
 
     ConnectClick(cmdRefresh2, &frmMain::cmdRefresh2_Click);
@@ -257,11 +258,12 @@ void frmMain::Form_Load() {
     });
     Step([&] { cmdRefresh_Click(); });
     Step([&] {
-        SetCaption(lblLIP, QStringLiteral("Local IP: ") + FromLocal(services_.socket.localIP()));
+        SetCaption(lblLIP,
+                   QStringLiteral("Local IP: ") + FromLocal(services_.localMachine.localIP()));
     });
     Step([&] {
         SetCaption(lblLHost, QStringLiteral("Local Host: ") +
-                                 FromLocal(services_.socket.localHostName()).toUpper());
+                                 FromLocal(services_.localMachine.localHostName()).toUpper());
     });
     Step([&] { Yield(); });
     Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Information Retrieved")); });
@@ -320,7 +322,7 @@ void frmMain::cmdRefresh_Click() {
             }
             QTreeWidgetItem* row = AddRow(QStringLiteral("KEY_") + name, name, ImageList1);
             row->setText(1, FromLocal(modIP::ResolveHostAddress(
-                                services_.sockets, services_.messageBox, ToLocal(row->text(0)))));
+                                services_.resolver, seams_.messageBox, ToLocal(row->text(0)))));
         });
     }
     network.reset();
@@ -341,7 +343,7 @@ void frmMain::cmdAbout_Click() {
     const bool loading = about_.isNull();
     if (loading) {
         // No owner: the About window lives beside the main window, not on top of it.
-        about_ = new frmAbout(services_.about);
+        about_ = new frmAbout(services_, seams_.messageBox);
         about_->setAttribute(Qt::WA_DeleteOnClose);
     }
     about_->show();
@@ -380,8 +382,8 @@ void frmMain::Form_Unload() {
             window->close();
         }
     }
-    if (services_.endProgram) {
-        services_.endProgram();
+    if (seams_.endProgram) {
+        seams_.endProgram();
     }
 }
 
@@ -408,8 +410,8 @@ void frmMain::Command1_Click() {
 
 Report::Stamp frmMain::ReadClock() {
     Report::Stamp stamp;
-    stamp.date = ToLocal(services_.clock.dateText());
-    stamp.time = ToLocal(services_.clock.timeText());
+    stamp.date = ToLocal(seams_.clock.dateText());
+    stamp.time = ToLocal(seams_.clock.timeText());
     return stamp;
 }
 
@@ -438,7 +440,7 @@ void frmMain::cmdSave_Click() {
     const std::string report = Report::SaveReport(ReadClock(), velnor::kWebAddresses, Captions(),
                                                   ToLocal(txtInfo->text()));
     if (const auto error = WriteFileAtomically(path, report)) {
-        services_.messageBox.show(ToLocal(
+        seams_.messageBox.show(ToLocal(
             QStringLiteral("The report could not be saved to \"%1\".\n\n%2").arg(path, *error)));
     }
 }

@@ -1,16 +1,11 @@
 #pragma once
 
 #include "about/frmAbout.h"
-#include "app/Report.h"
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
-#include "platform/Internet.h"
-#include "platform/LocalNames.h"
-#include "platform/LocalSocket.h"
 #include "platform/MessageBox.h"
-#include "platform/NetworkProvider.h"
-#include "platform/SocketLibrary.h"
-#include "platform/SystemMetrics.h"
+#include "platform/Services.h"
+#include "report/Report.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -26,18 +21,12 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// What the main window needs of the world; main() passes the real services, tests fakes.
-struct MainServices {
-    platform::Internet& internet;
-    platform::SystemMetrics& metrics;
-    platform::LocalSocket& socket;
-    platform::SocketLibrary& sockets;
-    platform::NetworkProvider& network;
-    platform::LocalNames& localNames;
+// The main window's own seams besides the platform services: main() passes the real ones,
+// tests fakes.
+struct MainSeams {
     platform::MessageBox& messageBox;
     SaveDialog& saveDialog;
     ReportClock& clock;
-    AboutServices about;
     // Ends the program once every window is unloaded.
     std::function<void()> endProgram;
 };
@@ -45,7 +34,7 @@ struct MainServices {
 class frmMain final : public QWidget {
     Q_OBJECT
 public:
-    explicit frmMain(MainServices services, QWidget* parent = nullptr);
+    frmMain(const platform::Services& services, MainSeams seams, QWidget* parent = nullptr);
 
     // Runs the load sequence as the program's start does; false when the program ended in it.
     bool Load();
@@ -85,7 +74,8 @@ private:
     void Guarded(void (frmMain::*handler)());
     void ConnectClick(QPushButton* button, void (frmMain::*handler)());
 
-    MainServices services_;
+    const platform::Services& services_;
+    MainSeams seams_;
     bool unloaded_ = false;
     QIcon ImageList1;
     // The About window while it is loaded; there is at most one.

@@ -1,9 +1,9 @@
-#include "BuildConfig.h"
-#include "app/QtMessageBox.h"
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
 #include "app/frmMain.h"
 #include "platform/Services.h"
+#include "ui/BuildConfig.h"
+#include "ui/QtMessageBox.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,23 +17,13 @@ int main(int argc, char* argv[]) {
                                             .arg(velnor::kVersionRevision));
     QApplication::setDesktopFileName(QStringLiteral("velnor"));
 
-    platform::NativeServices native;
-    const platform::Services services = native.get();
+    const platform::NativeServices native;
     QtMessageBox messageBox;
     QtSaveDialog saveDialog;
     RegionalClock clock;
 
-    frmMain window({services.internet,
-                    services.metrics,
-                    services.socket,
-                    services.sockets,
-                    services.network,
-                    services.localNames,
-                    messageBox,
-                    saveDialog,
-                    clock,
-                    {services.registry, services.programs, services.shell, messageBox},
-                    [] { QCoreApplication::exit(0); }});
+    frmMain window(native.services(),
+                   {messageBox, saveDialog, clock, [] { QCoreApplication::exit(0); }});
     if (!window.Load()) {
         return 0;
     }

@@ -1,8 +1,8 @@
 // Walks the neighbourhood as the main window's list fill does (the enumerator, then the address
 // of every server) and prints how long it took, the names and their addresses.
 //   velnor_bench_walk [smb|all]   SMB alone, or every provider (the default)
+#include "neighbourhood/Neighbourhood.h"
 #include "netenum/clsNetwork.h"
-#include "platform/posix/Neighbourhood.h"
 #include "platform/posix/PosixLocalNames.h"
 #include "resolve/modIP.h"
 
@@ -25,8 +25,8 @@ public:
 int main(int argc, char* argv[]) {
     const bool smbAlone = argc > 1 && std::string(argv[1]) == "smb";
     const auto start = std::chrono::steady_clock::now();
-    platform::posix::Neighbourhood neighbourhood;
-    platform::posix::PosixSocketLibrary& sockets = neighbourhood.sockets;
+    neighbourhood::Neighbourhood neighbourhood;
+    neighbourhood::NameLookup& sockets = neighbourhood.resolver;
     platform::NetworkProvider& provider =
         smbAlone ? static_cast<platform::NetworkProvider&>(neighbourhood.smb)
                  : neighbourhood.network;

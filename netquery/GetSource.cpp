@@ -1,5 +1,7 @@
 #include "netquery/GetSource.h"
 
+#include "text/Text.h"
+
 #include <array>
 
 namespace GetSource {
@@ -29,19 +31,6 @@ std::string GetPageText(platform::Internet& internet, const std::string& url) {
     return page;
 }
 
-namespace {
-
-std::string TrimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-} // namespace
-
 std::string ExtractBetween(const std::string& text, const std::string& startMarker,
                            const std::string& endMarker, std::int32_t startPosition) {
     if (startPosition <= 0) {
@@ -60,7 +49,7 @@ std::string ExtractBetween(const std::string& text, const std::string& startMark
     if (end == std::string::npos) {
         return {};
     }
-    return TrimSpaces(text.substr(begin, end - begin));
+    return text::TrimSpaces(text.substr(begin, end - begin));
 }
 
 } // namespace GetSource

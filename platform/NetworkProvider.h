@@ -63,18 +63,4 @@ public:
     virtual void close(Handle handle) = 0;
 };
 
-// The bytes an entry takes in a read's budget.
-std::size_t PackedSize(const NetResource& entry);
-
-// Hands out a container's entries in reads that fit the budget.
-class EntryCursor {
-public:
-    explicit EntryCursor(std::vector<NetResource> entries) : entries_(std::move(entries)) {}
-    ReadOutcome next(std::size_t budget);
-
-private:
-    std::vector<NetResource> entries_;
-    std::size_t position_ = 0;
-};
-
 } // namespace platform

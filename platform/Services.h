@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Internet.h"
+#include "platform/LocalMachine.h"
 #include "platform/LocalNames.h"
-#include "platform/LocalSocket.h"
 #include "platform/NetworkProvider.h"
 #include "platform/Programs.h"
 #include "platform/Registry.h"
@@ -14,12 +14,15 @@
 
 namespace platform {
 
-// Every platform service the program uses.
+// Every platform service the program uses. The windows hold it by reference; whoever made it
+// keeps the services alive.
 struct Services {
     Internet& internet;
     SystemMetrics& metrics;
-    LocalSocket& socket;
-    SocketLibrary& sockets;
+    // This computer's own name and address.
+    LocalMachine& localMachine;
+    // The socket library, which turns the names of other computers into addresses.
+    SocketLibrary& resolver;
     NetworkProvider& network;
     LocalNames& localNames;
     Registry& registry;
@@ -36,11 +39,12 @@ public:
     NativeServices(const NativeServices&) = delete;
     NativeServices& operator=(const NativeServices&) = delete;
 
-    Services get() const;
+    const Services& services() const { return *services_; }
 
 private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
+    std::unique_ptr<Services> services_;
 };
 
 } // namespace platform

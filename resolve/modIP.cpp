@@ -1,5 +1,7 @@
 #include "resolve/modIP.h"
 
+#include "text/Text.h"
+
 #include <algorithm>
 
 namespace modIP {
@@ -44,14 +46,6 @@ void StopSocketLibrary(platform::SocketLibrary& sockets, platform::MessageBox& m
 
 namespace {
 
-std::string TrimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string Dotted(const platform::HostEntry& entry) {
     if (entry.addresses.empty() || entry.addressLength <= 0) {
         return {};
@@ -75,7 +69,7 @@ std::string ResolveHostAddress(platform::SocketLibrary& sockets, platform::Messa
     if (!StartSocketLibrary(sockets, messages)) {
         return {};
     }
-    const auto entry = sockets.getHostByName(TrimSpaces(name));
+    const auto entry = sockets.getHostByName(text::TrimSpaces(name));
     const std::string address = entry ? Dotted(*entry) : std::string();
     StopSocketLibrary(sockets, messages);
     return address;

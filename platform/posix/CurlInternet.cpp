@@ -1,8 +1,7 @@
 #include "platform/posix/CurlInternet.h"
 
-#include "platform/BufferedReader.h"
-
-#include <curl/curl.h>
+#include "platform/common/BufferedReader.h"
+#include "platform/posix/Curl.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,33 +11,7 @@ namespace platform::posix {
 
 namespace {
 
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-using Easy = std::unique_ptr<CURL, EasyDeleter>;
-
-bool GlobalInit() {
-    static const bool ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ok;
-}
-
-// Settings shared by the connectivity test and the fetch.
-Easy NewEasy(const std::string& url, const InternetLimits& limits) {
-    Easy easy(curl_easy_init());
-    if (!easy) {
-        return easy;
-    }
-    CURL* h = easy.get();
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    // An empty proxy and "*" for no-proxy override every proxy variable of the environment.
-    curl_easy_setopt(h, CURLOPT_PROXY, "");
-    curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
-                     static_cast<long>(limits.connectTimeout.count()));
-    return easy;
-}
+constexpr char kProtocols[] = "http,https";
 
 struct Sink {
     std::string body;
@@ -75,7 +48,7 @@ public:
         : agent_(std::move(agent)), limits_(limits) {}
 
     std::unique_ptr<UrlReader> openUrl(const std::string& url) override {
-        Easy easy = NewEasy(url, limits_);
+        Easy easy = NewEasy(url, kProtocols, limits_.connectTimeout);
         if (!easy) {
             return nullptr;
         }
@@ -85,7 +58,7 @@ public:
         curl_easy_setopt(h, CURLOPT_USERAGENT, agent_.c_str());
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kProtocols);
         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, WatchForStall);
         curl_easy_setopt(h, CURLOPT_XFERINFODATA, &sink);
@@ -113,10 +86,7 @@ private:
 CurlInternet::CurlInternet(InternetLimits limits) : limits_(limits) {}
 
 bool CurlInternet::checkConnection(const std::string& url) {
-    if (!GlobalInit()) {
-        return false;
-    }
-    Easy easy = NewEasy(url, limits_);
+    Easy easy = NewEasy(url, kProtocols, limits_.connectTimeout);
     if (!easy) {
         return false;
     }
@@ -125,7 +95,7 @@ bool CurlInternet::checkConnection(const std::string& url) {
 }
 
 std::unique_ptr<InternetSession> CurlInternet::open(const std::string& agent) {
-    if (!GlobalInit()) {
+    if (!CurlReady()) {
         return nullptr;
     }
     return std::make_unique<CurlSession>(agent, limits_);

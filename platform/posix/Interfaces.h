@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/LocalAddress.h"
+#include "platform/common/LocalAddress.h"
 
 #include <netinet/in.h>
 

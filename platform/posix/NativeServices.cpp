@@ -1,9 +1,9 @@
 #include "platform/Services.h"
 
+#include "neighbourhood/Neighbourhood.h"
 #include "platform/posix/CurlInternet.h"
-#include "platform/posix/Neighbourhood.h"
+#include "platform/posix/PosixLocalMachine.h"
 #include "platform/posix/PosixLocalNames.h"
-#include "platform/posix/PosixLocalSocket.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/PosixSystemMetrics.h"
 #include "platform/posix/QtShell.h"
@@ -23,28 +23,20 @@ std::string SearchPath() {
 struct NativeServices::Parts {
     posix::CurlInternet internet;
     posix::PosixSystemMetrics metrics;
-    posix::PosixLocalSocket socket;
-    posix::Neighbourhood neighbourhood;
+    posix::PosixLocalMachine localMachine;
+    neighbourhood::Neighbourhood neighbourhood;
     posix::PosixLocalNames localNames;
     posix::RegistryStandIn registry{SearchPath()};
     posix::PosixPrograms programs;
     posix::QtShell shell;
 };
 
-NativeServices::NativeServices() : parts_(std::make_unique<Parts>()) {}
+NativeServices::NativeServices()
+    : parts_(std::make_unique<Parts>()),
+      services_(std::make_unique<Services>(
+          Services{parts_->internet, parts_->metrics, parts_->localMachine,
+                   parts_->neighbourhood.resolver, parts_->neighbourhood.network,
+                   parts_->localNames, parts_->registry, parts_->programs, parts_->shell})) {}
 NativeServices::~NativeServices() = default;
-
-Services NativeServices::get() const {
-    Parts& p = *parts_;
-    return {p.internet,
-            p.metrics,
-            p.socket,
-            p.neighbourhood.sockets,
-            p.neighbourhood.network,
-            p.localNames,
-            p.registry,
-            p.programs,
-            p.shell};
-}
 
 } // namespace platform

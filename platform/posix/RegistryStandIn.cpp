@@ -1,21 +1,15 @@
 #include "platform/posix/RegistryStandIn.h"
 
+#include "text/Text.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <sstream>
 
 namespace platform::posix {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
@@ -54,14 +48,15 @@ RegistryStandIn::RegistryStandIn(const std::string& searchPath) {
     if (!tool.empty()) {
         std::vector<std::uint8_t> text(tool.begin(), tool.end());
         text.push_back(0);
-        keys_[Lower("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO")]["path"] = {kTypeText, text};
+        keys_[text::AsciiLower("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO")]["path"] = {kTypeText,
+                                                                                        text};
     }
 }
 
 long RegistryStandIn::openKey(Key root, const std::string& subKey, std::uint32_t access,
                               Key& opened) {
     constexpr long kAccessDenied = 5;
-    if (root != kLocalMachine || keys_.find(Lower(subKey)) == keys_.end()) {
+    if (root != kLocalMachine || keys_.find(text::AsciiLower(subKey)) == keys_.end()) {
         return kFileNotFound;
     }
     // Read-only: a request to change anything is refused, as for a user without the rights.
@@ -69,7 +64,7 @@ long RegistryStandIn::openKey(Key root, const std::string& subKey, std::uint32_t
         return kAccessDenied;
     }
     opened = next_++;
-    open_[opened] = Lower(subKey);
+    open_[opened] = text::AsciiLower(subKey);
     return kSuccess;
 }
 
@@ -81,7 +76,7 @@ long RegistryStandIn::queryValue(Key key, const std::string& valueName, std::uin
         return kInvalidHandle;
     }
     const auto& values = keys_.at(it->second);
-    const auto value = values.find(Lower(valueName));
+    const auto value = values.find(text::AsciiLower(valueName));
     if (value == values.end()) {
         return kFileNotFound;
     }

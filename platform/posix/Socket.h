@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/posix/Interfaces.h"
+
 #include <unistd.h>
 
+#include <optional>
 #include <utility>
 
 namespace platform::posix {
@@ -24,5 +27,10 @@ public:
 private:
     int fd_;
 };
+
+// A non-blocking UDP socket on an ephemeral port of the link's address, whose multicast goes out
+// of that link with the TTL given and does not come back to it; nothing when it cannot be made.
+// Answers to what it sends come back to it by unicast.
+std::optional<Socket> OpenMulticastSender(const Ipv4Link& link, unsigned char ttl);
 
 } // namespace platform::posix

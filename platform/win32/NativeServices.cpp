@@ -1,8 +1,8 @@
 #include "platform/Services.h"
 
 #include "platform/win32/WNetProvider.h"
+#include "platform/win32/Win32LocalMachine.h"
 #include "platform/win32/Win32LocalNames.h"
-#include "platform/win32/Win32LocalSocket.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -15,8 +15,8 @@ namespace platform {
 struct NativeServices::Parts {
     win32::WinInetInternet internet;
     win32::Win32SystemMetrics metrics;
-    win32::Win32LocalSocket socket;
-    win32::WinsockLibrary sockets;
+    win32::Win32LocalMachine localMachine;
+    win32::WinsockLibrary resolver;
     win32::WNetProvider network;
     win32::Win32LocalNames localNames;
     win32::Win32Registry registry;
@@ -24,13 +24,12 @@ struct NativeServices::Parts {
     win32::Win32Shell shell;
 };
 
-NativeServices::NativeServices() : parts_(std::make_unique<Parts>()) {}
+NativeServices::NativeServices()
+    : parts_(std::make_unique<Parts>()),
+      services_(std::make_unique<Services>(
+          Services{parts_->internet, parts_->metrics, parts_->localMachine, parts_->resolver,
+                   parts_->network, parts_->localNames, parts_->registry, parts_->programs,
+                   parts_->shell})) {}
 NativeServices::~NativeServices() = default;
-
-Services NativeServices::get() const {
-    Parts& p = *parts_;
-    return {p.internet,   p.metrics,  p.socket,   p.sockets, p.network,
-            p.localNames, p.registry, p.programs, p.shell};
-}
 
 } // namespace platform

@@ -1,13 +1,13 @@
 #include "platform/win32/WinInetInternet.h"
 
-#include "platform/BufferedReader.h"
+#include "platform/common/BufferedReader.h"
+#include "text/Text.h"
 
 #include <windows.h>
 
 #include <wininet.h>
 
 #include <algorithm>
-#include <cctype>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -21,9 +21,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 bool IsWebAddress(const std::string& url) {
-    std::string scheme = url.substr(0, url.find(':'));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string scheme = text::AsciiLower(url.substr(0, url.find(':')));
     return url.find("://") == scheme.size() && (scheme == "http" || scheme == "https");
 }
 

@@ -1,12 +1,12 @@
 // Decodes arbitrary bytes and feeds what decodes to the collector, then re-encodes its
 // questions: nothing may crash, hang or grow without bound.
-#include "platform/posix/DnsMessage.h"
-#include "platform/posix/MdnsDiscovery.h"
+#include "neighbourhood/mdns/DnsMessage.h"
+#include "neighbourhood/mdns/MdnsCollector.h"
 
 #include <cstddef>
 #include <cstdint>
 
-namespace mdns = platform::posix::mdns;
+namespace mdns = neighbourhood::mdns;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto message = mdns::Decode(data, size);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     for (const auto& record : message->records) {
-        (void)mdns::CleanName(record.name);
+        (void)mdns::NameKey(record.name);
     }
     return 0;
 }

@@ -1,18 +1,19 @@
 // Every WS-Discovery parser on the same bytes, as they would arrive from the network.
-#include "platform/posix/WsdEndpoints.h"
-#include "platform/posix/WsdMessages.h"
+#include "neighbourhood/NetworkNames.h"
+#include "neighbourhood/wsd/WsdEndpoints.h"
+#include "neighbourhood/wsd/WsdMessages.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace wsd = platform::posix::wsd;
+namespace wsd = neighbourhood::wsd;
 
 namespace {
 
 void Follow(const wsd::Matches& matches) {
     for (const wsd::Match& match : matches.matches) {
-        wsd::CleanText(match.endpoint);
+        neighbourhood::CleanName(match.endpoint);
         wsd::UrlForHost(match.xaddrs, {10, 0, 0, 1});
         static_cast<void>(match.IsComputer());
     }
@@ -29,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Follow(*matches);
     }
     if (const auto name = wsd::ParseGetResponse(message)) {
-        wsd::CleanText(name->name);
-        wsd::CleanText(name->group);
-        wsd::CleanText(name->friendlyName);
+        neighbourhood::CleanName(name->name);
+        neighbourhood::CleanName(name->group);
+        neighbourhood::CleanName(name->friendlyName);
     }
-    wsd::CleanText(message);
+    neighbourhood::CleanName(message);
     return 0;
 }

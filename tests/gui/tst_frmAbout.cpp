@@ -1,10 +1,10 @@
-#include "BuildConfig.h"
-#include "about/OnTop.h"
 #include "about/frmAbout.h"
+#include "desktop/OnTop.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/QtShell.h"
 #include "platform/posix/RegistryStandIn.h"
 #include "tests/support/MainWindowRig.h"
+#include "ui/BuildConfig.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -30,6 +30,13 @@ frmAbout* OpenAbout(Rig& rig) {
     QTest::mouseClick(rig.get("cmdAbout"), Qt::LeftButton);
     const auto windows = AboutWindows();
     return windows.size() == 1 ? windows.front() : nullptr;
+}
+
+// The rig's services with real ones in place of the About window's three.
+platform::Services With(Rig& rig, platform::Registry& registry, platform::Programs& programs,
+                        platform::Shell& shell) {
+    return {rig.internet, rig.metrics, rig.localMachine, rig.resolver, rig.provider,
+            rig.names,    registry,    programs,         shell};
 }
 
 template <typename T = QWidget> T* Control(frmAbout* about, const char* name) {
@@ -213,29 +220,29 @@ void tst_frmAbout::systemInfoStartsTheToolOnThePathOrSaysItIsUnavailable() {
     tool.close();
     tool.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
+    Rig rig;
     platform::posix::PosixPrograms programs;
-    fakes::Shell shell;
-    fakes::Messages messages;
     platform::posix::RegistryStandIn withTool(bin.path().toStdString() + ":/nonexistent");
-    frmAbout found({withTool, programs, shell, messages});
+    const platform::Services toolFound = With(rig, withTool, programs, rig.shell);
+    frmAbout found(toolFound, rig.messages);
     QTest::mouseClick(Control(&found, "Command4"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
-    QVERIFY(messages.shown.empty());
+    QVERIFY(rig.messages.shown.empty());
 
     QTemporaryDir empty;
     platform::posix::RegistryStandIn withoutTool(empty.path().toStdString());
-    frmAbout missing({withoutTool, programs, shell, messages});
+    const platform::Services toolMissing = With(rig, withoutTool, programs, rig.shell);
+    frmAbout missing(toolMissing, rig.messages);
     QTest::mouseClick(Control(&missing, "Command4"), Qt::LeftButton);
-    QCOMPARE(messages.shown,
+    QCOMPARE(rig.messages.shown,
              std::vector<std::string>{"System Information Is Unavailable At This Time"});
 }
 
 void tst_frmAbout::theDesktopShellKeepsItOnTop() {
+    Rig rig;
     platform::posix::QtShell shell;
-    fakes::Registry registry;
-    fakes::Programs programs;
-    fakes::Messages messages;
-    frmAbout about({registry, programs, shell, messages});
+    const platform::Services services = With(rig, rig.registry, rig.programs, shell);
+    frmAbout about(services, rig.messages);
     QVERIFY(about.windowFlags() & Qt::WindowStaysOnTopHint);
     about.show();
     const QPoint position = about.pos();

@@ -1,7 +1,7 @@
-#include "BuildConfig.h"
-#include "app/Report.h"
 #include "app/frmMain.h"
+#include "report/Report.h"
 #include "tests/support/MainWindowRig.h"
+#include "ui/BuildConfig.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -260,7 +260,7 @@ void tst_frmMain::rerunWithoutInternetKeepsTheEarlierHostAndOneNoneFoundRow() {
     Rig rig;
     rig.load();
     rig.internet.connected = false;
-    rig.socket.ip = "10.1.1.1";
+    rig.localMachine.ip = "10.1.1.1";
     QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
     QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: Not Connected"));
     QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: dsl-7.isp.example"));
@@ -442,8 +442,8 @@ QStringList Column(QTreeWidget* list, int column) {
 void tst_frmMain::listFillAddsOneRowPerServerWithItsAddress() {
     Rig rig;
     Servers(rig.provider, {"\\\\ALPHA", "\\\\BRAVO"});
-    rig.sockets.add("ALPHA", {10, 231, 0, 1});
-    rig.sockets.add("BRAVO", {10, 231, 0, 2});
+    rig.resolver.add("ALPHA", {10, 231, 0, 1});
+    rig.resolver.add("BRAVO", {10, 231, 0, 2});
     Qt::CursorShape during = Qt::ArrowCursor;
     rig.provider.onOpen = [&rig, &during] { during = rig.window->cursor().shape(); };
     rig.load();
@@ -460,19 +460,19 @@ void tst_frmMain::listFillAddsOneRowPerServerWithItsAddress() {
     for (const auto& open : rig.provider.opened) {
         QCOMPARE(open.type, 0);
     }
-    QCOMPARE(rig.sockets.looked, (std::vector<std::string>{"ALPHA", "BRAVO"}));
+    QCOMPARE(rig.resolver.looked, (std::vector<std::string>{"ALPHA", "BRAVO"}));
 }
 
 void tst_frmMain::listFillSkipsDoublesAndShortPartsAndKeepsUnresolvedRows() {
     Rig rig;
     Servers(rig.provider, {"\\\\ALPHA", "\\\\", "XY", "\\\\GHOST", "\\\\ALPHA", "\\\\B"});
-    rig.sockets.add("ALPHA", {10, 0, 0, 1});
-    rig.sockets.add("B", {10, 0, 0, 2});
+    rig.resolver.add("ALPHA", {10, 0, 0, 1});
+    rig.resolver.add("B", {10, 0, 0, 2});
     rig.load();
     QCOMPARE(Column(rig.list(), 0), QStringList({"ALPHA", "GHOST", "B"}));
     QCOMPARE(Column(rig.list(), 1), QStringList({"10.0.0.1", "", "10.0.0.2"}));
     // The second ALPHA was never resolved: its row could not be added.
-    QCOMPARE(rig.sockets.looked, (std::vector<std::string>{"ALPHA", "GHOST", "B"}));
+    QCOMPARE(rig.resolver.looked, (std::vector<std::string>{"ALPHA", "GHOST", "B"}));
     rig.window->cmdSave_Click(); // no dialog answer: cancelled
     QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(),
              QStringLiteral("ALPHA - 10.0.0.1\r\nGHOST - \r\nB - 10.0.0.2\r\n"));
@@ -501,7 +501,7 @@ void tst_frmMain::aSecondFillNeverDoublesRows() {
 void tst_frmMain::startUpFailuresAreShownOncePerRow() {
     Rig rig;
     Servers(rig.provider, {"\\\\ALPHA", "\\\\BRAVO"});
-    rig.sockets.started.result = 10091;
+    rig.resolver.started.result = 10091;
     rig.load();
     QCOMPARE(Column(rig.list(), 1), QStringList({"", ""}));
     QCOMPARE(rig.messages.shown,

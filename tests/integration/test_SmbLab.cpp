@@ -1,12 +1,12 @@
 // Runs inside the client namespace of the Samba lab (tests/lab/smblab.sh exec), which exports
 // what the lab holds: LAB_SERVERS ("NAME=ADDRESS ..."), LAB_WORKGROUPS, LAB_SHARES ("NAME:share").
+#include "neighbourhood/NameLookup.h"
+#include "neighbourhood/smb/SmbProvider.h"
 #include "netenum/clsNetwork.h"
 #include "platform/posix/PosixLocalNames.h"
-#include "platform/posix/PosixSocketLibrary.h"
-#include "platform/posix/SmbProvider.h"
 #include "resolve/modIP.h"
 #include "tests/support/FakeNetwork.h"
-#include "tests/support/FakeServices.h"
+#include "tests/support/FakePlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -96,8 +96,8 @@ protected:
 } // namespace
 
 TEST_F(SmbLab, TheEnumeratorSeesWhatTheReferenceClientSees) {
-    platform::posix::PosixSocketLibrary sockets;
-    platform::posix::SmbProvider provider(sockets);
+    neighbourhood::NameLookup sockets;
+    neighbourhood::SmbProvider provider(sockets);
     platform::posix::PosixLocalNames names;
     clsNetwork network(provider, names);
     network.SetResourceType(platform::net::kTypeAny);
@@ -132,7 +132,7 @@ TEST_F(SmbLab, TheEnumeratorSeesWhatTheReferenceClientSees) {
 }
 
 TEST_F(SmbLab, EveryServerNameResolvesToItsServer) {
-    platform::posix::PosixSocketLibrary sockets;
+    neighbourhood::NameLookup sockets;
     fakes::Messages messages;
     for (const auto& [name, address] : LabServers()) {
         EXPECT_EQ(modIP::ResolveHostAddress(sockets, messages, name), address) << name;
@@ -152,12 +152,12 @@ TEST_F(SmbLab, AServerThatIsDownCostsTheProbeNotTheLibrarysTimeOuts) {
     }
     ASSERT_EQ(address.size(), 4u);
     address[3] = 99;
-    fakes::Sockets resolver;
+    fakes::Resolver resolver;
     resolver.add("DEADHOST", address);
-    platform::posix::SmbProvider provider(resolver, std::chrono::milliseconds(1000));
+    neighbourhood::SmbProvider provider(resolver, std::chrono::milliseconds(1000));
     platform::NetResource dead =
         fakes::Resource(platform::net::kDisplayServer, "\\\\DEADHOST", true);
-    dead.provider = platform::posix::SmbProvider::kProviderName;
+    dead.provider = neighbourhood::SmbProvider::kProviderName;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(provider.open(platform::net::kScopeGlobalNet, 0, 0, &dead));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));

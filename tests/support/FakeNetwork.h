@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/LocalNames.h"
-#include "platform/NetworkProvider.h"
 #include "platform/SocketLibrary.h"
+#include "platform/common/ListingProvider.h"
 
 #include <algorithm>
 #include <functional>
@@ -82,7 +82,7 @@ inline platform::NetResource Resource(std::int32_t displayType, std::string remo
 }
 
 // Resolves names from a table; counts start-ups and clean-ups.
-class Sockets final : public platform::SocketLibrary {
+class Resolver final : public platform::SocketLibrary {
 public:
     platform::SocketStartup started{0, 0x0101, 32767};
     int cleanupResult = 0;

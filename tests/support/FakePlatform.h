@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/LocalSocket.h"
+#include "platform/LocalMachine.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMetrics.h"
 
@@ -15,7 +15,7 @@ public:
     int networkMetric() override { return value; }
 };
 
-class Socket final : public platform::LocalSocket {
+class LocalMachine final : public platform::LocalMachine {
 public:
     std::string hostName = "workstation-7";
     std::string ip = "192.168.0.7";

@@ -19,32 +19,25 @@ struct MainWindowRig {
 
     fakes::FakeInternet internet;
     fakes::Metrics metrics;
-    fakes::Socket socket;
-    fakes::Sockets sockets;
+    fakes::LocalMachine localMachine;
+    fakes::Resolver resolver;
     fakes::Provider provider;
     fakes::Names names;
-    fakes::Messages messages;
-    fakes::Dialog dialog;
-    fakes::Clock clock;
     fakes::Registry registry;
     fakes::Programs programs;
     fakes::Shell shell;
+    platform::Services services{internet, metrics,  localMachine, resolver, provider,
+                                names,    registry, programs,     shell};
+    fakes::Messages messages;
+    fakes::Dialog dialog;
+    fakes::Clock clock;
     int ended = 0;
     std::unique_ptr<frmMain> window;
 
     MainWindowRig() { internet.body = kPage; }
     frmMain& make() {
-        window = std::make_unique<frmMain>(MainServices{internet,
-                                                        metrics,
-                                                        socket,
-                                                        sockets,
-                                                        provider,
-                                                        names,
-                                                        messages,
-                                                        dialog,
-                                                        clock,
-                                                        {registry, programs, shell, messages},
-                                                        [this] { ++ended; }});
+        window = std::make_unique<frmMain>(services,
+                                           MainSeams{messages, dialog, clock, [this] { ++ended; }});
         return *window;
     }
     frmMain& load() {

@@ -1,4 +1,4 @@
-#include "platform/LocalAddress.h"
+#include "platform/common/LocalAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/Report.h"
+#include "report/Report.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "about/OnTop.h"
-#include "about/SysInfo.h"
+#include "desktop/OnTop.h"
+#include "desktop/SysInfo.h"
 #include "tests/support/FakeAbout.h"
 #include "tests/support/FakePlatform.h"
 

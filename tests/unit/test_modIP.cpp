@@ -7,10 +7,10 @@
 namespace {
 
 struct Rig {
-    fakes::Sockets sockets;
+    fakes::Resolver resolver;
     fakes::Messages messages;
     std::string resolve(const std::string& name) {
-        return modIP::ResolveHostAddress(sockets, messages, name);
+        return modIP::ResolveHostAddress(resolver, messages, name);
     }
 };
 
@@ -18,76 +18,76 @@ struct Rig {
 
 TEST(modIP, GivesTheFirstAddressAsDottedText) {
     Rig rig;
-    rig.sockets.add("ALPHA", {10, 0, 0, 1});
-    rig.sockets.hosts["MULTI"] = {4, {{192, 168, 0, 7}, {10, 9, 9, 9}}};
-    rig.sockets.add("ZERO", {0, 0, 0, 0});
+    rig.resolver.add("ALPHA", {10, 0, 0, 1});
+    rig.resolver.hosts["MULTI"] = {4, {{192, 168, 0, 7}, {10, 9, 9, 9}}};
+    rig.resolver.add("ZERO", {0, 0, 0, 0});
     EXPECT_EQ(rig.resolve("ALPHA"), "10.0.0.1");
     EXPECT_EQ(rig.resolve("  ALPHA  "), "10.0.0.1");
     EXPECT_EQ(rig.resolve("MULTI"), "192.168.0.7");
     EXPECT_EQ(rig.resolve("ZERO"), "0.0.0.0");
-    EXPECT_EQ(rig.sockets.looked.at(1), "ALPHA");
-    EXPECT_EQ(rig.sockets.startups, 4);
-    EXPECT_EQ(rig.sockets.cleanups, 4);
+    EXPECT_EQ(rig.resolver.looked.at(1), "ALPHA");
+    EXPECT_EQ(rig.resolver.startups, 4);
+    EXPECT_EQ(rig.resolver.cleanups, 4);
     EXPECT_TRUE(rig.messages.shown.empty());
 }
 
 TEST(modIP, UnresolvableNamesAndEmptyHostEntriesGiveTheEmptyText) {
     Rig rig;
-    rig.sockets.hosts["EMPTY"] = {4, {}};
-    rig.sockets.hosts["SHORT"] = {4, {{10, 1}}};
-    rig.sockets.hosts["NOLENGTH"] = {0, {{10, 1, 2, 3}}};
+    rig.resolver.hosts["EMPTY"] = {4, {}};
+    rig.resolver.hosts["SHORT"] = {4, {{10, 1}}};
+    rig.resolver.hosts["NOLENGTH"] = {0, {{10, 1, 2, 3}}};
     EXPECT_EQ(rig.resolve("NOWHERE"), "");
     EXPECT_EQ(rig.resolve("EMPTY"), "");
     EXPECT_EQ(rig.resolve("SHORT"), "10.1");
     EXPECT_EQ(rig.resolve("NOLENGTH"), "");
-    EXPECT_EQ(rig.sockets.cleanups, 4);
+    EXPECT_EQ(rig.resolver.cleanups, 4);
     EXPECT_TRUE(rig.messages.shown.empty());
 }
 
 TEST(modIP, StartUpChecksRunInOrderWithTheirMessages) {
     Rig failed;
-    failed.sockets.started = {10091, 0x0101, 32767};
+    failed.resolver.started = {10091, 0x0101, 32767};
     EXPECT_EQ(failed.resolve("ALPHA"), "");
     EXPECT_EQ(failed.resolve("BRAVO"), "");
     EXPECT_EQ(failed.messages.shown,
               std::vector<std::string>(2, "The 32-bit Windows Socket is not responding."));
-    EXPECT_TRUE(failed.sockets.looked.empty());
-    EXPECT_EQ(failed.sockets.cleanups, 0);
+    EXPECT_TRUE(failed.resolver.looked.empty());
+    EXPECT_EQ(failed.resolver.cleanups, 0);
 
     // Both later checks fail: only the socket count is reported; the library is given back.
     Rig both;
-    both.sockets.started = {0, 0x0001, 0};
+    both.resolver.started = {0, 0x0001, 0};
     EXPECT_EQ(both.resolve("ALPHA"), "");
     EXPECT_EQ(
         both.messages.shown,
         std::vector<std::string>{"This application requires a minimum of 1 supported sockets."});
-    EXPECT_EQ(both.sockets.cleanups, 1);
+    EXPECT_EQ(both.resolver.cleanups, 1);
 
     Rig negative;
-    negative.sockets.started = {0, 0x0101, -5};
-    EXPECT_FALSE(modIP::StartSocketLibrary(negative.sockets, negative.messages));
+    negative.resolver.started = {0, 0x0101, -5};
+    EXPECT_FALSE(modIP::StartSocketLibrary(negative.resolver, negative.messages));
 
     Rig old;
-    old.sockets.started = {0, 0x0001, 100};
+    old.resolver.started = {0, 0x0001, 100};
     EXPECT_EQ(old.resolve("ALPHA"), "");
     EXPECT_EQ(old.messages.shown,
               std::vector<std::string>{
                   "Sockets version 1.0 is not supported by 32-bit Windows Sockets."});
-    EXPECT_EQ(old.sockets.cleanups, 1);
+    EXPECT_EQ(old.resolver.cleanups, 1);
 
     Rig fine;
-    fine.sockets.started = {0, 0x0002, 1}; // 2.0 is new enough
-    EXPECT_TRUE(modIP::StartSocketLibrary(fine.sockets, fine.messages));
-    fine.sockets.started = {0, 0x0000, 1};
-    EXPECT_FALSE(modIP::StartSocketLibrary(fine.sockets, fine.messages));
+    fine.resolver.started = {0, 0x0002, 1}; // 2.0 is new enough
+    EXPECT_TRUE(modIP::StartSocketLibrary(fine.resolver, fine.messages));
+    fine.resolver.started = {0, 0x0000, 1};
+    EXPECT_FALSE(modIP::StartSocketLibrary(fine.resolver, fine.messages));
     EXPECT_EQ(fine.messages.shown.back(),
               "Sockets version 0.0 is not supported by 32-bit Windows Sockets.");
 }
 
 TEST(modIP, AFailedCleanUpIsShownButTheAddressKept) {
     Rig rig;
-    rig.sockets.add("ALPHA", {10, 0, 0, 1});
-    rig.sockets.cleanupResult = -1;
+    rig.resolver.add("ALPHA", {10, 0, 0, 1});
+    rig.resolver.cleanupResult = -1;
     EXPECT_EQ(rig.resolve("ALPHA"), "10.0.0.1");
     EXPECT_EQ(rig.resolve("NOWHERE"), "");
     EXPECT_EQ(rig.messages.shown, std::vector<std::string>(2, "Socket error occurred in Cleanup."));

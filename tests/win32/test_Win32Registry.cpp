@@ -1,4 +1,4 @@
-#include "about/SysInfo.h"
+#include "desktop/SysInfo.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Registry.h"
 

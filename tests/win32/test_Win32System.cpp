@@ -1,7 +1,7 @@
 #include "netenum/clsNetwork.h"
 #include "platform/win32/WNetProvider.h"
 #include "platform/win32/Win32LocalNames.h"
-#include "platform/win32/Win32LocalSocket.h"
+#include "platform/win32/Win32LocalMachine.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemMetrics.h"
@@ -32,7 +32,7 @@ std::string TempFolder() {
 
 TEST(Win32System, NamesOfTheUserAndTheComputer) {
     platform::win32::Win32LocalNames names;
-    platform::win32::Win32LocalSocket socket;
+    platform::win32::Win32LocalMachine socket;
     char user[256] = {};
     ASSERT_GT(GetEnvironmentVariableA("USERNAME", user, sizeof user), 0u);
     EXPECT_EQ(names.userName(), user);
@@ -43,7 +43,7 @@ TEST(Win32System, NamesOfTheUserAndTheComputer) {
 }
 
 TEST(Win32System, TheLocalAddressIsDottedAndTheNetworkPresent) {
-    platform::win32::Win32LocalSocket socket;
+    platform::win32::Win32LocalMachine socket;
     EXPECT_TRUE(std::regex_match(socket.localIP(), std::regex(R"(\d{1,3}(\.\d{1,3}){3})")))
         << socket.localIP();
     platform::win32::Win32SystemMetrics metrics;

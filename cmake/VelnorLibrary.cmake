@@ -1,0 +1,37 @@
+# velnor_library(NAME [INTERFACE] [SOURCES file...] [HEADERS file...])
+#
+# A library of the folder that calls it. Its headers (the .h beside each source, and HEADERS)
+# are linked into an include tree of the library's own, and that tree is all that the library
+# and whoever links it see of the project's headers. A file can include a header of another
+# folder only when its target links that folder's target, so the build keeps the layers apart:
+# logic that includes a backend's header, or a header of Qt it does not link, does not compile.
+function(velnor_library name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "INTERFACE" "" "SOURCES;HEADERS")
+    set(root "${PROJECT_BINARY_DIR}/include/${name}")
+    file(REMOVE_RECURSE "${root}")
+    set(headers ${arg_HEADERS})
+    foreach(source IN LISTS arg_SOURCES)
+        string(REGEX REPLACE "\\.cpp$" ".h" header "${source}")
+        if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${header}")
+            list(APPEND headers "${header}")
+        endif()
+    endforeach()
+    foreach(header IN LISTS headers)
+        set(source "${CMAKE_CURRENT_SOURCE_DIR}/${header}")
+        file(RELATIVE_PATH path "${PROJECT_SOURCE_DIR}" "${source}")
+        get_filename_component(folder "${root}/${path}" DIRECTORY)
+        file(MAKE_DIRECTORY "${folder}")
+        file(CREATE_LINK "${source}" "${root}/${path}" SYMBOLIC COPY_ON_ERROR)
+        if(NOT IS_SYMLINK "${root}/${path}")
+            # A copy (no symbolic links here): configure again when the header changes.
+            set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${source}")
+        endif()
+    endforeach()
+    if(arg_INTERFACE)
+        add_library(${name} INTERFACE ${headers})
+        target_include_directories(${name} INTERFACE "${root}")
+    else()
+        add_library(${name} STATIC ${arg_SOURCES} ${headers})
+        target_include_directories(${name} PUBLIC "${root}")
+    endif()
+endfunction()

@@ -1,0 +1,25 @@
+#include "neighbourhood/Neighbourhood.h"
+
+#include "neighbourhood/mdns/MdnsDiscovery.h"
+#include "neighbourhood/wsd/WsdDiscovery.h"
+
+namespace neighbourhood {
+
+std::vector<DiscoveredComputer> Neighbourhood::WsdComputers(std::chrono::milliseconds window) {
+    std::vector<DiscoveredComputer> computers;
+    for (const wsd::Computer& found : wsd::Discover(window)) {
+        computers.push_back({found.name, found.group, found.friendlyName, found.address});
+    }
+    return computers;
+}
+
+std::vector<DiscoveredComputer> Neighbourhood::MdnsComputers(std::chrono::milliseconds window) {
+    // DNS-SD names live in the domain "local"; it stands where a workgroup would.
+    std::vector<DiscoveredComputer> computers;
+    for (const mdns::Computer& found : mdns::Discover(window)) {
+        computers.push_back({found.name, "local", "", found.address});
+    }
+    return computers;
+}
+
+} // namespace neighbourhood

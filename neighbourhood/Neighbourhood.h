@@ -1,0 +1,38 @@
+#pragma once
+
+#include "neighbourhood/DiscoveredHosts.h"
+#include "neighbourhood/DiscoveryProvider.h"
+#include "neighbourhood/NameLookup.h"
+#include "neighbourhood/RouterProvider.h"
+#include "neighbourhood/smb/SmbProvider.h"
+
+#include <chrono>
+
+namespace neighbourhood {
+
+// The network neighbourhood of this system: SMB's browse list, then the computers that answer
+// WS-Discovery, then those that answer mDNS/DNS-SD, each computer once; and the name lookup
+// that also knows the addresses the walk discovered.
+struct Neighbourhood {
+    // Long enough for discovery under loss, short beside a walk of SMB.
+    static constexpr std::chrono::milliseconds kDiscoveryWindow{2000};
+    static constexpr char kWsdProvider[] = "WSD";
+    static constexpr char kMdnsProvider[] = "mDNS";
+
+    static std::vector<DiscoveredComputer> WsdComputers(std::chrono::milliseconds window);
+    static std::vector<DiscoveredComputer> MdnsComputers(std::chrono::milliseconds window);
+
+    DiscoveredHosts discovered;
+    NameLookup resolver{&discovered};
+    SmbProvider smb{resolver};
+    DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers, kDiscoveryWindow,
+                          discovered};
+    DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, MdnsComputers, kDiscoveryWindow,
+                           discovered};
+    RouterProvider network{
+        {{SmbProvider::kProviderName, &smb}, {kWsdProvider, &wsd}, {kMdnsProvider, &mdns}},
+        resolver,
+        discovered};
+};
+
+} // namespace neighbourhood

@@ -1,0 +1,117 @@
+#include "neighbourhood/RouterProvider.h"
+
+#include "text/Text.h"
+
+#include <algorithm>
+
+namespace neighbourhood {
+
+namespace net = platform::net;
+using platform::ReadOutcome;
+
+namespace {
+
+// "\\NAME" gives NAME.
+std::string ComputerName(const NetResource& entry) {
+    const std::string& remote = entry.remoteName.value_or("");
+    return remote.rfind("\\\\", 0) == 0 ? remote.substr(2) : remote;
+}
+
+} // namespace
+
+std::optional<std::vector<NetResource>>
+RouterProvider::ReadAll(platform::NetworkProvider& provider, std::int32_t scope, std::int32_t type,
+                        std::int32_t usage, const NetResource* parent) {
+    const auto handle = provider.open(scope, type, usage, parent);
+    if (!handle) {
+        return std::nullopt;
+    }
+    constexpr std::size_t kLargeBudget = 1 << 20;
+    std::vector<NetResource> entries;
+    for (;;) {
+        ReadOutcome outcome = provider.read(*handle, kLargeBudget);
+        std::move(outcome.entries.begin(), outcome.entries.end(), std::back_inserter(entries));
+        if (outcome.result != net::kResultOk) {
+            break;
+        }
+    }
+    provider.close(*handle);
+    return entries;
+}
+
+std::optional<DiscoveredHosts::Address> RouterProvider::AddressOf(const std::string& name) {
+    const auto known = addresses_.find(text::AsciiLower(name));
+    if (known != addresses_.end()) {
+        return known->second;
+    }
+    std::optional<DiscoveredHosts::Address> address = discovered_.find(name);
+    if (!address) {
+        const auto host = resolver_.getHostByName(name);
+        if (host && !host->addresses.empty() && host->addresses.front().size() == 4) {
+            const auto& bytes = host->addresses.front();
+            address = DiscoveredHosts::Address{bytes[0], bytes[1], bytes[2], bytes[3]};
+        }
+    }
+    addresses_[text::AsciiLower(name)] = address;
+    return address;
+}
+
+std::vector<NetResource> RouterProvider::KeepNew(std::vector<NetResource> entries) {
+    std::vector<NetResource> kept;
+    for (NetResource& entry : entries) {
+        if (entry.displayType != net::kDisplayServer) {
+            kept.push_back(std::move(entry));
+            continue;
+        }
+        const std::string name = ComputerName(entry);
+        bool seen = listedNames_.count(text::AsciiLower(name)) > 0;
+        // Only a computer whose address discovery learnt can be matched by address; listed
+        // computers are looked up only then.
+        if (const auto address = seen ? std::nullopt : discovered_.find(name)) {
+            seen = std::any_of(listed_.begin(), listed_.end(), [&](const std::string& other) {
+                return AddressOf(other) == address;
+            });
+        }
+        if (seen) {
+            continue;
+        }
+        listedNames_.insert(text::AsciiLower(name));
+        listed_.push_back(name);
+        kept.push_back(std::move(entry));
+    }
+    return kept;
+}
+
+std::optional<std::vector<NetResource>> RouterProvider::List(std::int32_t scope, std::int32_t type,
+                                                             std::int32_t usage,
+                                                             const NetResource* parent) {
+    std::vector<NetResource> entries;
+    if (parent == nullptr) {
+        // A new walk: every member starts, and nothing is listed yet.
+        listedNames_.clear();
+        listed_.clear();
+        addresses_.clear();
+        discovered_.clear();
+        for (const Member& member : members_) {
+            if (auto networks = ReadAll(*member.provider, scope, type, usage, nullptr)) {
+                std::move(networks->begin(), networks->end(), std::back_inserter(entries));
+            }
+        }
+    } else {
+        const auto member =
+            std::find_if(members_.begin(), members_.end(), [&](const Member& candidate) {
+                return candidate.name == parent->provider.value_or("");
+            });
+        if (member == members_.end()) {
+            return std::nullopt;
+        }
+        auto children = ReadAll(*member->provider, scope, type, usage, parent);
+        if (!children) {
+            return std::nullopt;
+        }
+        entries = KeepNew(std::move(*children));
+    }
+    return entries;
+}
+
+} // namespace neighbourhood

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "neighbourhood/DiscoveredHosts.h"
+#include "platform/SocketLibrary.h"
+#include "platform/common/ListingProvider.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace neighbourhood {
+
+using platform::NetResource;
+
+// Several network providers as one, in a fixed order: the root holds each provider's networks,
+// and every other container is opened by the provider that listed it (its provider text). A
+// computer that more than one provider finds is listed by the first of them only: matched by
+// name in any case, or by address.
+class RouterProvider final : public platform::ListingProvider {
+public:
+    struct Member {
+        std::string name; // the provider text of its entries
+        platform::NetworkProvider* provider;
+    };
+
+    // The resolver gives the addresses of computers whose provider does not tell them; the
+    // discovered hosts, emptied at the start of each walk, those that discovery learnt.
+    RouterProvider(std::vector<Member> members, platform::SocketLibrary& resolver,
+                   DiscoveredHosts& discovered)
+        : members_(std::move(members)), resolver_(resolver), discovered_(discovered) {}
+
+private:
+    std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
+                                                 std::int32_t usage,
+                                                 const NetResource* parent) override;
+    // Every entry of one container of a member, read to the end.
+    std::optional<std::vector<NetResource>> ReadAll(platform::NetworkProvider& provider,
+                                                    std::int32_t scope, std::int32_t type,
+                                                    std::int32_t usage, const NetResource* parent);
+    // Drops computers listed earlier in this walk, and notes the ones kept.
+    std::vector<NetResource> KeepNew(std::vector<NetResource> entries);
+    std::optional<DiscoveredHosts::Address> AddressOf(const std::string& name);
+
+    std::vector<Member> members_;
+    platform::SocketLibrary& resolver_;
+    DiscoveredHosts& discovered_;
+    std::set<std::string> listedNames_; // lower case
+    std::vector<std::string> listed_;   // as listed, to resolve when needed
+    std::map<std::string, std::optional<DiscoveredHosts::Address>> addresses_;
+};
+
+} // namespace neighbourhood

@@ -1,0 +1,175 @@
+#include "neighbourhood/mdns/MdnsDiscovery.h"
+
+#include "neighbourhood/mdns/MdnsCollector.h"
+#include "platform/posix/Interfaces.h"
+#include "platform/posix/Socket.h"
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+namespace neighbourhood::mdns {
+
+namespace {
+
+using platform::posix::Ipv4Link;
+using platform::posix::Socket;
+
+constexpr std::uint16_t kPort = 5353;
+constexpr const char* kGroup = "224.0.0.251";
+constexpr std::size_t kMaxInterfaces = 32;
+constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kMaxPacket = 1400; // stays below the usual MTU: no fragments
+// Follow-ups are sent at once when new; this bounds how many ever are.
+constexpr std::size_t kMaxFollowUpsSent = 4 * kMaxFollowUps;
+// Re-queries catch lost packets. A peer answers each query (by unicast), so only the queries
+// can be lost: with half of the multicast lost, four rounds miss one peer in sixteen, eight
+// rounds one in 256.
+constexpr std::chrono::milliseconds kRounds[] = {
+    std::chrono::milliseconds(0),    std::chrono::milliseconds(250),
+    std::chrono::milliseconds(500),  std::chrono::milliseconds(750),
+    std::chrono::milliseconds(1000), std::chrono::milliseconds(1250),
+    std::chrono::milliseconds(1500), std::chrono::milliseconds(1750)};
+
+// A socket per interface address: the answers come back to it by unicast.
+std::vector<Socket> OpenLinks() {
+    constexpr unsigned char kTtl = 255; // what multicast DNS peers expect
+    std::vector<Socket> sockets;
+    for (const Ipv4Link& link : platform::posix::LocalLinks(IFF_MULTICAST)) {
+        if (sockets.size() < kMaxInterfaces) {
+            if (auto sock = platform::posix::OpenMulticastSender(link, kTtl)) {
+                sockets.push_back(std::move(*sock));
+            }
+        }
+    }
+    return sockets;
+}
+
+// The questions in as few packets as fit below kMaxPacket; names that cannot be sent are left out.
+std::vector<std::vector<std::uint8_t>> Packets(std::uint16_t id,
+                                               const std::vector<Question>& questions) {
+    std::vector<std::vector<std::uint8_t>> packets;
+    std::vector<Question> batch;
+    std::size_t size = 0;
+    for (const Question& question : questions) {
+        const std::size_t alone = EncodeQuery(id, {question}).size();
+        if (alone == 0) {
+            continue;
+        }
+        if (!batch.empty() && size + alone - kHeaderSize > kMaxPacket) {
+            packets.push_back(EncodeQuery(id, batch));
+            batch.clear();
+        }
+        size = batch.empty() ? alone : size + alone - kHeaderSize;
+        batch.push_back(question);
+    }
+    if (!batch.empty()) {
+        packets.push_back(EncodeQuery(id, batch));
+    }
+    return packets;
+}
+
+std::string QuestionKey(const Question& question) {
+    return std::to_string(question.type) + " " + NameKey(question.name);
+}
+
+} // namespace
+
+std::vector<Computer> Discover(std::chrono::milliseconds window) {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    const auto deadline = start + window;
+    const std::vector<Socket> sockets = OpenLinks();
+    Collector collector;
+    if (sockets.empty()) {
+        return collector.Computers();
+    }
+    std::random_device random;
+    const auto id = static_cast<std::uint16_t>(random());
+    sockaddr_in group{};
+    group.sin_family = AF_INET;
+    group.sin_port = htons(kPort);
+    inet_pton(AF_INET, kGroup, &group.sin_addr);
+    std::set<std::string> asked;
+    auto send = [&](const std::vector<Question>& questions) {
+        for (const Question& question : questions) {
+            asked.insert(QuestionKey(question));
+        }
+        for (const auto& packet : Packets(id, questions)) {
+            for (const Socket& sock : sockets) {
+                sendto(sock.fd(), packet.data(), packet.size(), 0,
+                       reinterpret_cast<const sockaddr*>(&group), sizeof group);
+            }
+        }
+    };
+    std::vector<pollfd> pollers;
+    for (const Socket& sock : sockets) {
+        pollers.push_back({sock.fd(), POLLIN, 0});
+    }
+    std::size_t round = 0;
+    for (auto now = start; now < deadline; now = Clock::now()) {
+        if (round < std::size(kRounds) && now >= start + kRounds[round]) {
+            std::vector<Question> questions = BrowseQuestions();
+            const std::vector<Question> missing = collector.Missing();
+            questions.insert(questions.end(), missing.begin(), missing.end());
+            send(questions);
+            ++round;
+        } else if (asked.size() < kMaxFollowUpsSent) {
+            // What the last answers left open is asked at once, not at the next round.
+            std::vector<Question> fresh;
+            for (const Question& question : collector.Missing()) {
+                if (asked.count(QuestionKey(question)) == 0) {
+                    fresh.push_back(question);
+                }
+            }
+            if (!fresh.empty()) {
+                send(fresh);
+            }
+        }
+        auto until = deadline;
+        if (round < std::size(kRounds)) {
+            until = std::min(until, start + kRounds[round]);
+        }
+        // Rounded up, so that the loop does not spin through the last part of a millisecond;
+        // capped, so that a long window cannot overflow poll's int.
+        const auto wait =
+            std::clamp(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()),
+                       std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
+        if (poll(pollers.data(), pollers.size(), static_cast<int>(wait.count())) <= 0) {
+            continue;
+        }
+        for (const pollfd& poller : pollers) {
+            if (poller.revents == 0) {
+                continue;
+            }
+            std::uint8_t buffer[9000]; // the largest message peers send
+            // Bounded: a socket that keeps receiving is read again after the next poll. An error
+            // (POLLERR) is taken off the socket by the first read.
+            for (int packets = 0; packets < 64; ++packets) {
+                sockaddr_in from{};
+                socklen_t fromLength = sizeof from;
+                const ssize_t got = recvfrom(poller.fd, buffer, sizeof buffer, 0,
+                                             reinterpret_cast<sockaddr*>(&from), &fromLength);
+                if (got <= 0) {
+                    break;
+                }
+                if (ntohs(from.sin_port) != kPort) {
+                    continue;
+                }
+                const auto message = Decode(buffer, static_cast<std::size_t>(got));
+                if (message && message->id == id) {
+                    collector.Add(*message);
+                }
+            }
+        }
+    }
+    return collector.Computers();
+}
+
+} // namespace neighbourhood::mdns

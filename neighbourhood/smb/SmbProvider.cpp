@@ -1,0 +1,204 @@
+#include "neighbourhood/smb/SmbProvider.h"
+
+#include "neighbourhood/smb/TcpProbe.h"
+
+#include <libsmbclient.h>
+
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace neighbourhood {
+
+namespace {
+
+using namespace platform::net;
+
+// Anonymous: an empty user and password.
+void AnonymousAuth(SMBCCTX*, const char*, const char*, char*, int, char* user, int userLength,
+                   char* password, int passwordLength) {
+    if (userLength > 0) {
+        user[0] = '\0';
+    }
+    if (passwordLength > 0) {
+        password[0] = '\0';
+    }
+}
+
+} // namespace
+
+void SmbProvider::ContextDeleter::operator()(SMBCCTX* context) const {
+    smbc_free_context(context, 1);
+}
+
+namespace {
+
+SmbProvider::Context NewContext() {
+    SmbProvider::Context context(smbc_new_context());
+    if (!context) {
+        return context;
+    }
+    SMBCCTX* c = context.get();
+    smbc_setDebug(c, 0);
+    smbc_setFunctionAuthDataWithContext(c, AnonymousAuth);
+    smbc_setOptionUseKerberos(c, 0);
+    smbc_setOptionFallbackAfterKerberos(c, 1);
+    // Merge the browse lists of every master browser.
+    smbc_setOptionBrowseMaxLmbCount(c, 0);
+    smbc_setTimeout(c, 5000);
+    if (smbc_init_context(c) == nullptr) {
+        context.release();
+        smbc_free_context(c, 1);
+    }
+    return context;
+}
+
+struct DirEntry {
+    unsigned type;
+    std::string name;
+    std::string comment;
+};
+
+// The protocol range is a process-wide setting of the library, so it is set for each listing.
+std::optional<std::vector<DirEntry>> ListDirectory(SMBCCTX* c, const std::string& url,
+                                                   const char* minProtocol,
+                                                   const char* maxProtocol) {
+    if (c == nullptr) {
+        return std::nullopt;
+    }
+    smbc_setOptionProtocols(c, minProtocol, maxProtocol);
+    SMBCFILE* dir = smbc_getFunctionOpendir(c)(c, url.c_str());
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<DirEntry> entries;
+    while (const smbc_dirent* entry = smbc_getFunctionReaddir(c)(c, dir)) {
+        entries.push_back(
+            {entry->smbc_type, std::string(entry->name, strnlen(entry->name, entry->namelen)),
+             entry->comment != nullptr ? std::string(entry->comment) : std::string()});
+    }
+    smbc_getFunctionClosedir(c)(c, dir);
+    return entries;
+}
+
+NetResource Entry(std::int32_t type, std::int32_t displayType, std::int32_t usage,
+                  std::string remoteName, std::string comment) {
+    NetResource resource;
+    resource.scope = kScopeGlobalNet;
+    resource.type = type;
+    resource.displayType = displayType;
+    resource.usage = usage;
+    resource.remoteName = std::move(remoteName);
+    resource.comment = std::move(comment);
+    resource.provider = SmbProvider::kProviderName;
+    return resource;
+}
+
+bool Wanted(std::int32_t shareType, std::int32_t filter) {
+    return filter == kTypeAny || filter == shareType;
+}
+
+} // namespace
+
+std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int32_t type,
+                                                          std::int32_t, const NetResource* parent) {
+    std::optional<std::vector<NetResource>> entries;
+    if (parent == nullptr) {
+        // A walk begins: nothing learnt by an earlier walk is used.
+        if (context_) {
+            smbc_getFunctionPurgeCachedServers(context_.get())(context_.get());
+        }
+        entries.emplace();
+        entries->push_back(Entry(kTypeAny, kDisplayNetwork, kUsageContainer, kNetworkName, ""));
+    } else if (parent->provider.value_or("") != kProviderName || !parent->remoteName) {
+        return std::nullopt;
+    } else if (parent->displayType == kDisplayNetwork) {
+        // The browse list exists only in SMB1.
+        if (const auto workgroups = ListDirectory(Library(), "smb://", "NT1", "NT1")) {
+            entries.emplace();
+            for (const DirEntry& found : *workgroups) {
+                if (found.type == SMBC_WORKGROUP) {
+                    entries->push_back(Entry(kTypeAny, kDisplayDomain, kUsageContainer, found.name,
+                                             found.comment));
+                }
+            }
+        }
+    } else if (parent->displayType == kDisplayDomain) {
+        if (const auto servers =
+                ListDirectory(Library(), "smb://" + *parent->remoteName, "NT1", "NT1")) {
+            entries.emplace();
+            for (const DirEntry& found : *servers) {
+                if (found.type == SMBC_SERVER) {
+                    entries->push_back(Entry(kTypeAny, kDisplayServer, kUsageContainer,
+                                             "\\\\" + found.name, found.comment));
+                }
+            }
+        }
+    } else if (parent->displayType == kDisplayServer && parent->remoteName->rfind("\\\\", 0) == 0) {
+        entries = Shares(parent->remoteName->substr(2), type);
+    }
+    return entries;
+}
+
+SMBCCTX* SmbProvider::Library() {
+    if (!context_) {
+        context_ = NewContext();
+    }
+    return context_.get();
+}
+
+std::optional<std::string> SmbProvider::Reachable(const std::string& server) {
+    const auto host = resolver_.getHostByName(server);
+    if (!host || host->addresses.empty() ||
+        !CanConnect(host->addresses.front(), {445, 139}, probeWait_)) {
+        return std::nullopt;
+    }
+    std::string dotted;
+    for (const std::uint8_t byte : host->addresses.front()) {
+        dotted += (dotted.empty() ? "" : ".") + std::to_string(byte);
+    }
+    return dotted;
+}
+
+std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& server,
+                                                            std::int32_t type) {
+    const auto address = server.empty() ? std::nullopt : Reachable(server);
+    if (!address) {
+        return std::nullopt;
+    }
+    // By the address just found: the library would look the name up again, the slow way on
+    // networks that answer names only by broadcast. Servers that refuse SMB1 list their shares
+    // over SMB2 or 3.
+    auto shares = ListDirectory(Library(), "smb://" + *address, "NT1", "SMB3");
+    if (!shares) {
+        // A server that answered the probe can still fail its first listing while it starts
+        // the service that lists shares: once more, on a fresh connection.
+        smbc_getFunctionPurgeCachedServers(Library())(Library());
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        shares = ListDirectory(Library(), "smb://" + *address, "NT1", "SMB3");
+    }
+    if (!shares) {
+        return std::nullopt;
+    }
+    std::vector<NetResource> entries;
+    for (const DirEntry& found : *shares) {
+        std::int32_t shareType = 0;
+        if (found.type == SMBC_FILE_SHARE) {
+            shareType = kTypeDisk;
+        } else if (found.type == SMBC_PRINTER_SHARE) {
+            shareType = kTypePrint;
+        } else {
+            continue;
+        }
+        if (!Wanted(shareType, type)) {
+            continue;
+        }
+        const bool administrative = !found.name.empty() && found.name.back() == '$';
+        entries.push_back(Entry(shareType, administrative ? kDisplayShareAdmin : kDisplayShare,
+                                kUsageConnectable, "\\\\" + server + "\\" + found.name,
+                                found.comment));
+    }
+    return entries;
+}
+
+} // namespace neighbourhood

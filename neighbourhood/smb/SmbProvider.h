@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/SocketLibrary.h"
+#include "platform/common/ListingProvider.h"
+
+#include <chrono>
+#include <memory>
+
+struct _SMBCCTX;
+
+namespace neighbourhood {
+
+using platform::NetResource;
+
+// The network neighbourhood of SMB on libsmbclient, shaped like a Windows network provider:
+// the root holds one network; the network its workgroups; a workgroup its servers ("\\NAME");
+// a server its disk and printer shares ("\\NAME\share"). Each open asks the network anew.
+class SmbProvider final : public platform::ListingProvider {
+public:
+    static constexpr char kNetworkName[] = "SMB Network";
+    static constexpr char kProviderName[] = "SMB";
+
+    // The resolver finds a server before its shares are listed, so that a server that is down
+    // costs the probe's wait instead of the library's much longer time-outs.
+    struct ContextDeleter {
+        void operator()(_SMBCCTX* context) const;
+    };
+    using Context = std::unique_ptr<_SMBCCTX, ContextDeleter>;
+
+    explicit SmbProvider(platform::SocketLibrary& resolver,
+                         std::chrono::milliseconds probeWait = std::chrono::milliseconds(1500))
+        : resolver_(resolver), probeWait_(probeWait) {}
+
+private:
+    std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
+                                                 std::int32_t usage,
+                                                 const NetResource* parent) override;
+    std::optional<std::vector<NetResource>> Shares(const std::string& server, std::int32_t type);
+    // The library's context, made at first use; null when the library cannot start.
+    _SMBCCTX* Library();
+    // The server's address as dotted text when it accepts connections.
+    std::optional<std::string> Reachable(const std::string& server);
+
+    platform::SocketLibrary& resolver_;
+    std::chrono::milliseconds probeWait_;
+    // One for the provider's life (each costs the library memory it never gives back),
+    // emptied of cached servers when a walk begins.
+    Context context_;
+};
+
+} // namespace neighbourhood

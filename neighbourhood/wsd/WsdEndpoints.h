@@ -1,0 +1,78 @@
+#pragma once
+
+#include "neighbourhood/wsd/WsdMessages.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace neighbourhood::wsd {
+
+using IPv4 = std::array<std::uint8_t, 4>;
+
+struct Computer {
+    std::string name;
+    std::string group; // workgroup, or domain when `domain`
+    bool domain = false;
+    std::string friendlyName;
+    IPv4 address{};
+};
+
+// A name request to make: POST BuildGet(endpoint) to url.
+struct Fetch {
+    std::string endpoint;
+    std::string url;
+};
+
+// The http://a.b.c.d[:port]/... URL among `xaddrs` that points at `host`; empty when none does.
+// Only that host: an answer must not send the name request anywhere else.
+std::string UrlForHost(const std::vector<std::string>& xaddrs, const IPv4& host);
+
+// What the answers have told about the endpoints, by endpoint address. A computer's address is
+// the source of its first ProbeMatch. Only endpoints of type pub:Computer are followed up.
+class Endpoints {
+public:
+    explicit Endpoints(std::size_t limit = 1024) : limit_(limit) {}
+
+    // ProbeMatches for other Probes than ours are ignored.
+    void ProbeSent(const std::string& messageId) { probes_.insert(messageId); }
+    // `link` tells where it was heard, to send the Resolve there.
+    void OnProbeMatches(const Matches& matches, const IPv4& source, int link);
+    // Only for endpoints already heard of.
+    void OnResolveMatches(const Matches& matches);
+
+    // Computers heard of without a URL to ask, and not yet answered to a Resolve.
+    std::vector<std::string> NeedingResolve() const;
+    int LinkOf(const std::string& endpoint) const;
+    // The name requests not handed out yet; each endpoint is handed out once.
+    std::vector<Fetch> TakeFetches();
+    // The answer to a name request: the names are cleaned here.
+    void OnComputer(const std::string& endpoint, const ComputerName& name);
+
+    std::vector<Computer> Computers() const;
+
+private:
+    struct Endpoint {
+        IPv4 address{};
+        int link = 0;
+        bool typesKnown = false;
+        bool computer = false;
+        bool resolved = false;
+        std::string url;
+        bool fetched = false;
+        bool named = false;
+        Computer result;
+    };
+
+    void Learn(Endpoint& endpoint, const Match& match);
+
+    std::size_t limit_;
+    std::set<std::string> probes_;
+    std::map<std::string, Endpoint> endpoints_;
+};
+
+} // namespace neighbourhood::wsd

@@ -1,0 +1,65 @@
+#include "neighbourhood/wsd/WsdSchedule.h"
+
+#include <algorithm>
+
+namespace neighbourhood::wsd {
+
+Schedule::Schedule(Milliseconds window, RandomSource random, Timing timing)
+    : end_(std::max(Milliseconds{0}, window - window / 10)), random_(std::move(random)),
+      timing_(timing) {}
+
+// The first gap is random so that clients started together do not keep colliding.
+void Schedule::Backoff(Retry& retry, Milliseconds now) {
+    retry.gap = retry.sent == 0 ? random_(timing_.firstGapMin, timing_.firstGapMax)
+                                : std::min(retry.gap * 2, timing_.gapCap);
+    ++retry.sent;
+    retry.next = now + retry.gap;
+}
+
+Schedule::Due Schedule::Take(Milliseconds now) {
+    Due due;
+    if (now >= end_) {
+        return due;
+    }
+    if (now >= nextRound_) {
+        // A new round makes the copies of the last one pointless.
+        due.probe = due.freshProbe = true;
+        probe_ = Retry{};
+        Backoff(probe_, now);
+        nextRound_ = now + timing_.reprobe;
+    } else if (probe_.sent < timing_.probeCopies && now >= probe_.next) {
+        due.probe = true;
+        Backoff(probe_, now);
+    }
+    for (auto& [endpoint, retry] : resolves_) {
+        if (now >= retry.next) {
+            due.resolves.push_back(endpoint);
+            Backoff(retry, now);
+        }
+    }
+    return due;
+}
+
+void Schedule::NeedResolve(const std::string& endpoint, Milliseconds now) {
+    if (answered_.count(endpoint) == 0 && resolves_.count(endpoint) == 0) {
+        resolves_[endpoint].next = now;
+    }
+}
+
+void Schedule::Resolved(const std::string& endpoint) {
+    resolves_.erase(endpoint);
+    answered_.insert(endpoint);
+}
+
+Milliseconds Schedule::Next() const {
+    Milliseconds next = std::min(end_, nextRound_);
+    if (probe_.sent > 0 && probe_.sent < timing_.probeCopies) {
+        next = std::min(next, probe_.next);
+    }
+    for (const auto& [endpoint, retry] : resolves_) {
+        next = std::min(next, retry.next);
+    }
+    return next;
+}
+
+} // namespace neighbourhood::wsd

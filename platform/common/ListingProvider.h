@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/NetworkProvider.h"
+
+#include <map>
+
+namespace platform {
+
+// The bytes an entry takes in a read's budget.
+std::size_t PackedSize(const NetResource& entry);
+
+// Hands out a container's entries in reads that fit the budget.
+class EntryCursor {
+public:
+    explicit EntryCursor(std::vector<NetResource> entries) : entries_(std::move(entries)) {}
+    ReadOutcome next(std::size_t budget);
+
+private:
+    std::vector<NetResource> entries_;
+    std::size_t position_ = 0;
+};
+
+// A provider that lists a container whole when it is opened and hands the list out in reads.
+class ListingProvider : public NetworkProvider {
+public:
+    std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
+                               const NetResource* parent) final;
+    ReadOutcome read(Handle handle, std::size_t budget) final;
+    void close(Handle handle) final;
+
+protected:
+    // The entries of the root (no parent) or of a container; nothing when it cannot be opened.
+    virtual std::optional<std::vector<NetResource>>
+    List(std::int32_t scope, std::int32_t type, std::int32_t usage, const NetResource* parent) = 0;
+
+private:
+    std::map<Handle, EntryCursor> open_;
+    Handle next_ = 1;
+};
+
+} // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace platform::posix {
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+
+// libcurl's global state, set up once for the process; false when the library cannot start.
+bool CurlReady();
+
+// A transfer of the URL over a direct connection, whatever the environment says about proxies,
+// with only the protocols named ("http,https"), no signals and a bounded connect; null when
+// libcurl cannot make one.
+Easy NewEasy(const std::string& url, const char* protocols,
+             std::chrono::milliseconds connectTimeout);
+
+} // namespace platform::posix

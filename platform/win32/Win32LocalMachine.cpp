@@ -1,0 +1,97 @@
+#include "platform/win32/Win32LocalMachine.h"
+
+#include "platform/common/LocalAddress.h"
+
+// Winsock 2 first, then the rest of the system headers, then the helper API.
+#include <winsock2.h>
+
+#include <windows.h>
+
+#include <iphlpapi.h>
+
+#include <climits>
+#include <vector>
+
+namespace platform::win32 {
+
+namespace {
+
+std::string Dotted(const in_addr& address) {
+    const auto* b = reinterpret_cast<const unsigned char*>(&address);
+    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+           std::to_string(b[3]);
+}
+
+// The interface of the default IPv4 route with the lowest metric, by index; empty when none.
+std::string DefaultRouteInterface() {
+    ULONG size = 0;
+    if (GetIpForwardTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) {
+        return {};
+    }
+    std::vector<unsigned char> buffer(size);
+    auto* table = reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data());
+    if (GetIpForwardTable(table, &size, FALSE) != NO_ERROR) {
+        return {};
+    }
+    std::string best;
+    DWORD bestMetric = ULONG_MAX;
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_IPFORWARDROW& row = table->table[i];
+        if (row.dwForwardDest == 0 && row.dwForwardMask == 0 && row.dwForwardMetric1 < bestMetric) {
+            bestMetric = row.dwForwardMetric1;
+            best = std::to_string(row.dwForwardIfIndex);
+        }
+    }
+    return best;
+}
+
+std::vector<InterfaceEntry> ReadInterfaces() {
+    std::vector<InterfaceEntry> entries;
+    const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG result = ERROR_BUFFER_OVERFLOW;
+    for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.resize(size);
+        result = GetAdaptersAddresses(
+            AF_INET, flags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (result != NO_ERROR) {
+        return entries;
+    }
+    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter != nullptr;
+         adapter = adapter->Next) {
+        for (auto* unicast = adapter->FirstUnicastAddress; unicast != nullptr;
+             unicast = unicast->Next) {
+            const SOCKADDR* address = unicast->Address.lpSockaddr;
+            if (address == nullptr || address->sa_family != AF_INET) {
+                continue;
+            }
+            InterfaceEntry entry;
+            entry.name = std::to_string(adapter->IfIndex);
+            entry.up = adapter->OperStatus == IfOperStatusUp;
+            entry.loopback = adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK;
+            entry.ipv4 = Dotted(reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
+            entries.push_back(std::move(entry));
+        }
+    }
+    return entries;
+}
+
+} // namespace
+
+std::string Win32LocalMachine::localHostName() {
+    // The DNS host name: what the socket library's gethostname reports.
+    char name[256] = {};
+    DWORD size = sizeof name;
+    if (!GetComputerNameExA(ComputerNameDnsHostname, name, &size)) {
+        return {};
+    }
+    return name;
+}
+
+std::string Win32LocalMachine::localIP() {
+    return ChooseLocalIPv4(ReadInterfaces(), DefaultRouteInterface());
+}
+
+} // namespace platform::win32

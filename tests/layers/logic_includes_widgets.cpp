@@ -1,0 +1,2 @@
+// Does not compile: logic has no windows.
+#include <QWidget>

@@ -1,0 +1,101 @@
+#include "neighbourhood/DiscoveryProvider.h"
+#include "neighbourhood/RouterProvider.h"
+#include "netenum/clsNetwork.h"
+#include "tests/support/FakeNetwork.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace platform::net;
+using neighbourhood::DiscoveredComputer;
+using neighbourhood::DiscoveredHosts;
+using neighbourhood::DiscoveryProvider;
+
+namespace {
+
+// SMB with two servers, then two discovery networks, walked as the main window walks.
+struct Walk {
+    fakes::Provider smb;
+    fakes::Resolver resolver;
+    fakes::Names names;
+    DiscoveredHosts hosts;
+    std::vector<DiscoveredComputer> wsdFound;
+    std::vector<DiscoveredComputer> mdnsFound;
+    std::atomic<int> running{0};
+    std::atomic<int> overlapped{0};
+    DiscoveryProvider wsd{"WSD Network", "WSD", Probe(wsdFound), std::chrono::milliseconds(50),
+                          hosts};
+    DiscoveryProvider mdns{"mDNS Network", "mDNS", Probe(mdnsFound), std::chrono::milliseconds(50),
+                           hosts};
+    neighbourhood::RouterProvider router{
+        {{"Fake Network", &smb}, {"WSD", &wsd}, {"mDNS", &mdns}}, resolver, hosts};
+
+    Walk() {
+        smb.children[""] = {fakes::Resource(kDisplayNetwork, "Fake Network", true)};
+        smb.children["Fake Network"] = {fakes::Resource(kDisplayDomain, "WORKGROUP", true)};
+        smb.children["WORKGROUP"] = {fakes::Resource(kDisplayServer, "\\\\FILESRV", true),
+                                     fakes::Resource(kDisplayServer, "\\\\NAS", true)};
+        resolver.add("FILESRV", {10, 0, 0, 1});
+        resolver.add("NAS", {10, 0, 0, 2});
+    }
+
+    DiscoveryProvider::Discover Probe(const std::vector<DiscoveredComputer>& found) {
+        return [this, &found](std::chrono::milliseconds) {
+            // Both discoveries must run at the same time, not one after the other.
+            ++running;
+            for (int i = 0; i < 100 && running < 2; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            overlapped += running == 2 ? 1 : 0;
+            return found;
+        };
+    }
+
+    std::string servers() {
+        clsNetwork network(router, names);
+        network.SetResourceType(0);
+        network.Reset();
+        return network.GetServerList();
+    }
+};
+
+} // namespace
+
+TEST(RouterProvider, ListsEachProvidersComputersInProviderOrder) {
+    Walk walk;
+    walk.wsdFound = {{"WINPC", "TESTGROUP", "Alice's PC", {10, 0, 0, 5}},
+                     {"LAPTOP", "CORP", "", {10, 0, 0, 6}}};
+    walk.mdnsFound = {{"mac-mini", "local", "", {10, 0, 0, 7}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\LAPTOP|\\\\mac-mini|");
+    EXPECT_EQ(walk.overlapped, 2);
+    // What discovery found resolves by name.
+    EXPECT_EQ(walk.hosts.find("MAC-MINI"), (DiscoveredHosts::Address{10, 0, 0, 7}));
+}
+
+TEST(RouterProvider, AComputerSeveralProvidersFindIsListedByTheFirstOnly) {
+    Walk walk;
+    walk.wsdFound = {{"filesrv", "TESTGROUP", "", {10, 9, 9, 9}}, // SMB's, by name
+                     {"NAS-WIN", "TESTGROUP", "", {10, 0, 0, 2}}, // SMB's, by address
+                     {"WINPC", "TESTGROUP", "", {10, 0, 0, 5}}};
+    walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 5}},      // WSD's, by name
+                      {"other-name", "local", "", {10, 0, 0, 5}}, // WSD's, by address
+                      {"mac-mini", "local", "", {10, 0, 0, 7}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\mac-mini|");
+}
+
+TEST(RouterProvider, EveryWalkStartsAfresh) {
+    Walk walk;
+    walk.wsdFound = {{"WINPC", "TESTGROUP", "", {10, 0, 0, 5}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|");
+    walk.wsdFound.clear();
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|");
+    EXPECT_FALSE(walk.hosts.find("WINPC"));
+}
+
+TEST(DiscoveryProvider, CleansNamesAndSkipsNamelessComputers) {
+    Walk walk;
+    walk.wsdFound = {{"EVIL|NAME\n", "GR|OUP", "a\tb", {10, 0, 0, 5}},
+                     {"\x01\x02", "TESTGROUP", "", {10, 0, 0, 6}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\EVIL_NAME|");
+}
