@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # Shared by the benchmarks; sourced from the repository's root. Installs and builds what they
-# need and brings a lab layout up, taken down again when the benchmark ends.
+# need, brings a lab layout up (taken down again when the benchmark ends) and runs commands in it.
 
 bench_lab_up() { # lab-script layout
+    BENCH_LAB=$1 BENCH_LAYOUT=$2
     source scripts/setup.sh
     velnor_install_missing
     "$1" install
@@ -11,5 +12,8 @@ bench_lab_up() { # lab-script layout
     trap "'$1' down '$2' >/dev/null 2>&1 || true" EXIT
     "$1" up "$2" >/dev/null
 }
+
+# CMD in the client namespace of the lab bench_lab_up brought up.
+bench_exec() { "$BENCH_LAB" exec "$BENCH_LAYOUT" "$@"; }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -6,13 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-lab=tests/lab/discolab.sh
 # shellcheck source=bench/common.sh
 source bench/common.sh
-bench_lab_up "$lab" bench10
+bench_lab_up tests/lab/discolab.sh bench10
 
 walk() { # walk smb|all: "total_ms found" of one refresh
-    "$lab" exec bench10 ./build/bench/velnor_bench_walk "$1" 2>/dev/null |
+    bench_exec ./build/bench/velnor_bench_walk "$1" 2>/dev/null |
         awk '/^servers/ { print $10, $2 }'
 }
 

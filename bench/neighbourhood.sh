@@ -6,10 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-lab=tests/lab/smblab.sh
 # shellcheck source=bench/common.sh
 source bench/common.sh
-bench_lab_up "$lab" bench30
+bench_lab_up tests/lab/smblab.sh bench30
 
 ms_of() { # ms_of CMD...: wall time of one run in milliseconds
     local start end
@@ -19,13 +18,13 @@ ms_of() { # ms_of CMD...: wall time of one run in milliseconds
     echo $(((end - start) / 1000000))
 }
 
-"$lab" exec bench30 ./build/bench/velnor_bench_walk | tail -n 1
+bench_exec ./build/bench/velnor_bench_walk | tail -n 1
 velnor=() reference=() wins=()
 for _ in $(seq "$runs"); do
-    velnor+=("$(ms_of "$lab" exec bench30 ./build/bench/velnor_bench_walk)")
-    reference+=("$(ms_of "$lab" exec bench30 smbtree -U guest%)")
+    velnor+=("$(ms_of bench_exec ./build/bench/velnor_bench_walk)")
+    reference+=("$(ms_of bench_exec smbtree -U guest%)")
     # The same client told to ask the WINS server only, never to broadcast.
-    wins+=("$(ms_of "$lab" exec bench30 sh -c 'smbtree -s "$LAB_CLIENT_SMBCONF_WINS_ONLY" -U guest%')")
+    wins+=("$(ms_of bench_exec sh -c 'smbtree -s "$LAB_CLIENT_SMBCONF_WINS_ONLY" -U guest%')")
 done
 v=$(printf '%s\n' "${velnor[@]}" | median)
 r=$(printf '%s\n' "${reference[@]}" | median)

@@ -3,7 +3,7 @@
 //   velnor_bench_walk [smb|all]   SMB alone, or every provider (the default)
 #include "neighbourhood/Neighbourhood.h"
 #include "netenum/clsNetwork.h"
-#include "platform/posix/PosixLocalNames.h"
+#include "platform/posix/PosixComputer.h"
 #include "resolve/modIP.h"
 
 #include <chrono>
@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     platform::NetworkProvider& provider =
         smbAlone ? static_cast<platform::NetworkProvider&>(neighbourhood.smb)
                  : neighbourhood.network;
-    platform::posix::PosixLocalNames names;
+    platform::posix::PosixComputer names;
     Silent messages;
     clsNetwork network(provider, names);
     network.SetResourceType(platform::net::kTypeAny);

@@ -19,7 +19,23 @@ cmake --build build-screenshot
 trap '"$lab" down basic >/dev/null 2>&1 || true; tests/lab/discolab.sh down modern >/dev/null 2>&1 || true' EXIT
 "$lab" up basic >/dev/null
 
-"$lab" exec basic unshare --uts -- bash -euo pipefail -c '
+# For both pictures, in a lab's client namespace: Velnor on a virtual screen with a window
+# manager, and a trimmed picture of that screen.
+# shellcheck disable=SC2016 # expanded there
+readonly desktop='
+  show_velnor() { # display
+    Xvfb ":$1" -screen 0 600x520x24 -nolisten tcp >/dev/null 2>&1 &
+    sleep 1
+    export DISPLAY=":$1"
+    openbox >/dev/null 2>&1 &
+    sleep 1
+    ./build-screenshot/velnor >/dev/null 2>&1 &
+    sleep 6
+  }
+  shoot() { import -window root "$1.full.png"; convert "$1.full.png" -trim +repage "$1"; rm "$1.full.png"; }
+'
+
+"$lab" exec basic unshare --uts -- bash -euo pipefail -c "$desktop"'
   out=$1
   hostname workstation-7
   ip link set lo up
@@ -29,14 +45,7 @@ trap '"$lab" down basic >/dev/null 2>&1 || true; tests/lab/discolab.sh down mode
   printf "<html><body><b>Your IP: 203.0.113.7</b><br><b>Host: dsl-203-0-113-7.isp.example</b></body></html>\n" \
       >"$www/Velnor/index.html"
   python3 -m http.server 18080 --bind 127.0.0.1 --directory "$www" >/dev/null 2>&1 &
-  Xvfb :57 -screen 0 600x520x24 -nolisten tcp >/dev/null 2>&1 &
-  sleep 1
-  export DISPLAY=:57
-  openbox >/dev/null 2>&1 &
-  sleep 1
-  ./build-screenshot/velnor >/dev/null 2>&1 &
-  sleep 6
-  shoot() { import -window root "$1.full.png"; convert "$1.full.png" -trim +repage "$1"; rm "$1.full.png"; }
+  show_velnor 57
   shoot "$out/screenshot.png"
   xdotool search --name "^Velnor\$" windowactivate --sync >/dev/null 2>&1 || true
   xdotool key alt+a
@@ -47,18 +56,10 @@ trap '"$lab" down basic >/dev/null 2>&1 || true; tests/lab/discolab.sh down mode
 
 "$lab" down basic >/dev/null
 tests/lab/discolab.sh up modern >/dev/null
-tests/lab/discolab.sh exec modern bash -euo pipefail -c '
+tests/lab/discolab.sh exec modern bash -euo pipefail -c "$desktop"'
   out=$1
-  Xvfb :58 -screen 0 600x520x24 -nolisten tcp >/dev/null 2>&1 &
   trap "kill \$(jobs -p) 2>/dev/null" EXIT
-  sleep 1
-  export DISPLAY=:58
-  openbox >/dev/null 2>&1 &
-  sleep 1
-  ./build-screenshot/velnor >/dev/null 2>&1 &
-  sleep 6
-  import -window root "$out.full.png"
-  convert "$out.full.png" -trim +repage "$out"
-  rm "$out.full.png"
+  show_velnor 58
+  shoot "$out"
   echo "wrote $out"
 ' screenshot "$out/modern.png"

@@ -2,8 +2,7 @@
 
 #include "neighbourhood/Neighbourhood.h"
 #include "platform/posix/CurlInternet.h"
-#include "platform/posix/PosixLocalMachine.h"
-#include "platform/posix/PosixLocalNames.h"
+#include "platform/posix/PosixComputer.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/PosixSystemMetrics.h"
 #include "platform/posix/QtShell.h"
@@ -23,9 +22,8 @@ std::string SearchPath() {
 struct NativeServices::Parts {
     posix::CurlInternet internet;
     posix::PosixSystemMetrics metrics;
-    posix::PosixLocalMachine localMachine;
+    posix::PosixComputer computer;
     neighbourhood::Neighbourhood neighbourhood;
-    posix::PosixLocalNames localNames;
     posix::RegistryStandIn registry{SearchPath()};
     posix::PosixPrograms programs;
     posix::QtShell shell;
@@ -34,9 +32,9 @@ struct NativeServices::Parts {
 NativeServices::NativeServices()
     : parts_(std::make_unique<Parts>()),
       services_(std::make_unique<Services>(
-          Services{parts_->internet, parts_->metrics, parts_->localMachine,
-                   parts_->neighbourhood.resolver, parts_->neighbourhood.network,
-                   parts_->localNames, parts_->registry, parts_->programs, parts_->shell})) {}
+          Services{parts_->internet, parts_->metrics, parts_->computer,
+                   parts_->neighbourhood.resolver, parts_->neighbourhood.network, parts_->computer,
+                   parts_->registry, parts_->programs, parts_->shell})) {}
 NativeServices::~NativeServices() = default;
 
 } // namespace platform

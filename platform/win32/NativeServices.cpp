@@ -1,8 +1,7 @@
 #include "platform/Services.h"
 
 #include "platform/win32/WNetProvider.h"
-#include "platform/win32/Win32LocalMachine.h"
-#include "platform/win32/Win32LocalNames.h"
+#include "platform/win32/Win32Computer.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
@@ -15,10 +14,9 @@ namespace platform {
 struct NativeServices::Parts {
     win32::WinInetInternet internet;
     win32::Win32SystemMetrics metrics;
-    win32::Win32LocalMachine localMachine;
+    win32::Win32Computer computer;
     win32::WinsockLibrary resolver;
     win32::WNetProvider network;
-    win32::Win32LocalNames localNames;
     win32::Win32Registry registry;
     win32::Win32Programs programs;
     win32::Win32Shell shell;
@@ -26,10 +24,9 @@ struct NativeServices::Parts {
 
 NativeServices::NativeServices()
     : parts_(std::make_unique<Parts>()),
-      services_(std::make_unique<Services>(
-          Services{parts_->internet, parts_->metrics, parts_->localMachine, parts_->resolver,
-                   parts_->network, parts_->localNames, parts_->registry, parts_->programs,
-                   parts_->shell})) {}
+      services_(std::make_unique<Services>(Services{
+          parts_->internet, parts_->metrics, parts_->computer, parts_->resolver, parts_->network,
+          parts_->computer, parts_->registry, parts_->programs, parts_->shell})) {}
 NativeServices::~NativeServices() = default;
 
 } // namespace platform

@@ -260,7 +260,7 @@ void tst_frmMain::rerunWithoutInternetKeepsTheEarlierHostAndOneNoneFoundRow() {
     Rig rig;
     rig.load();
     rig.internet.connected = false;
-    rig.localMachine.ip = "10.1.1.1";
+    rig.computer.ip = "10.1.1.1";
     QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
     QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: Not Connected"));
     QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: dsl-7.isp.example"));

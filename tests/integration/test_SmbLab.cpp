@@ -3,7 +3,7 @@
 #include "neighbourhood/NameLookup.h"
 #include "neighbourhood/smb/SmbProvider.h"
 #include "netenum/clsNetwork.h"
-#include "platform/posix/PosixLocalNames.h"
+#include "platform/posix/PosixComputer.h"
 #include "resolve/modIP.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakePlatform.h"
@@ -98,7 +98,7 @@ protected:
 TEST_F(SmbLab, TheEnumeratorSeesWhatTheReferenceClientSees) {
     neighbourhood::NameLookup sockets;
     neighbourhood::SmbProvider provider(sockets);
-    platform::posix::PosixLocalNames names;
+    platform::posix::PosixComputer names;
     clsNetwork network(provider, names);
     network.SetResourceType(platform::net::kTypeAny);
     network.Reset();

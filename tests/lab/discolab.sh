@@ -15,7 +15,7 @@
 # DISCOLAB_UP_TIMEOUT (seconds, default 90) bounds `up`.
 set -euo pipefail
 
-readonly LAB_TAG=discolab
+readonly LAB_TAG=discolab LAB_COMMANDS="up exec loss"
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 readonly HERE
 # shellcheck source=labcommon.sh
@@ -91,24 +91,15 @@ layout_bench10() {
 }
 
 load_layout() {
-    LAYOUT=${1:-}
-    [[ " $LAYOUTS " == *" $LAYOUT "* && -n $LAYOUT ]] || usage
-    "layout_$LAYOUT"
-    NS_PREFIX=vlab-$LAYOUT
-    BR_NS=$NS_PREFIX-br
-    CLIENT_NS=$NS_PREFIX-client
-    CLIENT_IP=$NET.2
-    RUN_DIR=$RUN_ROOT/$LAYOUT
-    CLIENT_DIR=$RUN_DIR/client
-    ENV_FILE=$RUN_DIR/lab.env
-    PID_FILE=$RUN_DIR/pids
+    lab_load_layout "$1" 2
     LOSS_FILE=$RUN_DIR/loss
     SMB_HOST=""
     local h
     for h in "${HOSTS[@]}"; do [[ ${KIND[$h]} != dual ]] || SMB_HOST=$h; done
+    TOOLS=(ip unshare avahi-daemon "$WSDD" "$PYTHON")
+    [[ -z $SMB_HOST ]] || TOOLS+=(smbd nmbd smbtree)
 }
 
-host_ns() { printf '%s-%s' "$NS_PREFIX" "$1"; }
 speaks_wsd() { [[ ${KIND[$1]} == wsd || ${KIND[$1]} == dual ]]; }
 
 # A UUID of its own for every WS-Discovery peer (wsdd derives one from the machine's host name,
@@ -131,37 +122,6 @@ expected_mdns() {
     local h s
     for h in "${HOSTS[@]}"; do
         for s in ${SERVICES[$h]}; do printf '%s %s.local %s\n' "$s" "${NAME[$h]}" "${IP[$h]}"; done
-    done
-}
-
-# ---- checks -----------------------------------------------------------------------------
-require_lab_tools() {
-    [[ $EUID -eq 0 ]] || skip "needs root (network namespaces)"
-    local t
-    for t in ip unshare avahi-daemon "$WSDD" "$PYTHON"; do
-        command -v "$t" >/dev/null || skip "$t missing (run: discolab.sh install)"
-    done
-    if [[ -n $SMB_HOST ]]; then
-        for t in smbd nmbd smbtree; do
-            command -v "$t" >/dev/null || skip "$t missing (run: discolab.sh install)"
-        done
-    fi
-    unshare --net true 2>/dev/null || skip "cannot create network namespaces here"
-}
-
-# ---- network ----------------------------------------------------------------------------
-build_network() {
-    local h
-    make_bridge
-    make_ns "$CLIENT_NS"
-    # Samba's tools and libsmbclient read /etc/samba/smb.conf and cache names under /run/samba
-    # for every lab alike; in the client namespace it is the lab's file, with private paths.
-    mkdir -p "/etc/netns/$CLIENT_NS/samba"
-    ln -s "$CLIENT_DIR/smb.conf" "/etc/netns/$CLIENT_NS/samba/smb.conf"
-    attach_host "$CLIENT_NS" "$CLIENT_IP" v-client
-    for h in "${HOSTS[@]}"; do
-        make_ns "$(host_ns "$h")"
-        attach_host "$(host_ns "$h")" "${IP[$h]}" "v-$h"
     done
 }
 
@@ -217,68 +177,6 @@ avahi_service() { # type port txt
 EOF
 }
 
-# The dual host: master browser and WINS server of its workgroup, SMB1 allowed (the browse
-# list exists only there), one guest disk share.
-write_smb_conf() { # host
-    local h=$1 d=$RUN_DIR/$1/samba
-    mkdir -p "$d"/{lock,state,cache,pid,private,binddns,ncalrpc,winbindd,nmbd,log,share/shared}
-    cat >"$d/smb.conf" <<EOF
-[global]
-   workgroup = ${GROUP[$h]#*:}
-   netbios name = ${NAME[$h]}
-   server string = Lab dual host
-   server role = standalone server
-   interfaces = ${IP[$h]}/24
-   bind interfaces only = no
-   server min protocol = NT1
-   dns proxy = no
-   map to guest = Bad User
-   guest account = nobody
-   load printers = no
-   printing = bsd
-   printcap name = /dev/null
-   disable spoolss = yes
-   local master = yes
-   preferred master = yes
-   domain master = yes
-   os level = 65
-   wins support = yes
-$(private_paths "$d")
-
-[shared]
-   path = $d/share/shared
-   guest ok = yes
-   read only = yes
-EOF
-}
-
-# What a libsmbclient program (and smbtree) in the client namespace reads, in every layout:
-# in modern and bench10 it finds no browse list, not another lab's cached names.
-client_conf() { # name-resolve-order
-    cat <<EOF
-[global]
-   workgroup = TESTGROUP
-   netbios name = VLABCLIENT
-   interfaces = $CLIENT_IP/24
-   name resolve order = $1
-${SMB_HOST:+   wins server = ${IP[$SMB_HOST]}
-}   # The browse list exists only in SMB1; smbtree pins NT1 and needs it allowed.
-   client min protocol = NT1
-EOF
-    private_paths "$CLIENT_DIR"
-}
-
-write_client_conf() {
-    mkdir -p "$CLIENT_DIR"/{lock,state,cache,pid,private,binddns,ncalrpc,winbindd,nmbd,log,.smb}
-    if [[ -n $SMB_HOST ]]; then
-        client_conf "wins bcast" >"$CLIENT_DIR/smb.conf"
-        client_conf wins >"$CLIENT_DIR/smb-wins-only.conf"
-    else
-        client_conf bcast >"$CLIENT_DIR/smb.conf"
-    fi
-    ln -sf ../smb.conf "$CLIENT_DIR/.smb/smb.conf"
-}
-
 # ---- daemons ----------------------------------------------------------------------------
 # -p: the name exactly as given. Without it wsdd changes its case: with -d, WSHOST4 announces
 # itself as "wshost4/Domain:LABDOMAIN".
@@ -301,16 +199,6 @@ start_avahi() { # host
         -f /etc/avahi/avahi-daemon.conf
 }
 
-# tmpfs over the fixed paths Samba's helpers use whatever the config says (/run/samba/nmbd is
-# one socket machine-wide otherwise).
-start_samba() { # host daemon
-    local d=$RUN_DIR/$1/samba
-    start_daemon "$(host_ns "$1")" "$1" "$2" \
-        "mkdir -p /run/samba /var/log/samba && mount -t tmpfs tmpfs /run/samba &&
-         mount -t tmpfs tmpfs /var/log/samba" \
-        "$2" -F --no-process-group -s "$d/smb.conf" -l "$d/log"
-}
-
 # avahi-daemon first: it spends its first second probing for its name, mostly idle, while the
 # wsdd peers (Python) keep both cores busy starting up.
 start_hosts() {
@@ -320,9 +208,11 @@ start_hosts() {
         case ${KIND[$h]} in
         wsd) start_wsdd "$h" ;;
         dual)
-            write_smb_conf "$h"
-            start_samba "$h" nmbd
-            start_samba "$h" smbd
+            # Master browser and WINS server of its workgroup, SMB1 allowed (the browse list
+            # exists only there), one guest disk share.
+            samba_server_conf "$RUN_DIR/$h/samba" "${GROUP[$h]#*:}" "${NAME[$h]}" "" \
+                "Lab dual host" "${IP[$h]}" NT1 master "${IP[$h]}" shared:disk
+            start_samba "$h" "$RUN_DIR/$h/samba"
             start_wsdd "$h"
             ;;
         esac
@@ -330,10 +220,6 @@ start_hosts() {
 }
 
 # ---- what the client sees ---------------------------------------------------------------
-client_run() {
-    ip netns exec "$CLIENT_NS" env HOME="$CLIENT_DIR" "$@"
-}
-
 wsd_seen() { # count
     client_run "$PYTHON" "$HERE/wsd_query.py" -t 1 -n "$1" 2>>"$CLIENT_DIR/log/wsd_query.err" |
         awk -F'\t' '{ print $1, $2, $3 }' || true
@@ -342,32 +228,6 @@ wsd_seen() { # count
 mdns_seen() { # count
     client_run "$PYTHON" "$HERE/mdns_query.py" -t 1 -n "$1" 2>>"$CLIENT_DIR/log/mdns_query.err" |
         awk -F'\t' '{ print $1, $2, $3 }' || true
-}
-
-# "WORKGROUP:NAME" for every server the client's browse walk shows.
-browse_seen() {
-    client_run timeout 20 smbtree -S -U guest% 2>>"$CLIENT_DIR/log/smbtree.err" |
-        awk -F'\t' '/^[^\t]/ { wg = $1; sub(/ +$/, "", wg) }
-                    /^\t\\\\/ { n = $2; sub(/^\\\\/, "", n); sub(/ +$/, "", n)
-                                print wg ":" n }' || true
-}
-
-# Ask again until the client sees every expected line (stdin), a daemon dies or time is up.
-wait_for() { # deadline what command...
-    local deadline=$1 what=$2 want missing
-    shift 2
-    want=$(sort -u)
-    [[ -n $want ]] || return 0
-    while :; do
-        missing=$(comm -23 <(printf '%s\n' "$want") <("$@" | sort -u))
-        [[ -z $missing ]] && return 0
-        check_daemons_alive || return 1
-        if (($(now) > deadline)); then
-            say "$what: still missing: $(echo "$missing" | tr '\n' ';')"
-            return 1
-        fi
-        sleep 0.2
-    done
 }
 
 # ---- lab.env ----------------------------------------------------------------------------
@@ -387,12 +247,6 @@ write_env() {
     done
     {
         cat <<EOF
-LAB_LAYOUT=$LAYOUT
-LAB_RUN_DIR=$RUN_DIR
-LAB_CLIENT_NS=$CLIENT_NS
-LAB_CLIENT_IP=$CLIENT_IP
-LAB_CLIENT_HOME=$CLIENT_DIR
-LAB_CLIENT_SMBCONF=$CLIENT_DIR/smb.conf
 LAB_SUBNET=$NET.0/24
 LAB_BCAST=$NET.255
 LAB_PEERS="${peers% }"
@@ -415,30 +269,26 @@ LAB_MEMBERS=${GROUP[$SMB_HOST]#*:}:${NAME[$SMB_HOST]}
 LAB_SHARES=${NAME[$SMB_HOST]}:shared
 EOF
         fi
-    } >"$ENV_FILE.tmp"
-    mv "$ENV_FILE.tmp" "$ENV_FILE"
+    } | write_lab_env
 }
 
 # ---- commands ---------------------------------------------------------------------------
-cmd_exec() { lab_exec "$@"; }
-
 cmd_up() {
     local start deadline nwsd nmdns
     start=$(now)
     deadline=$((start + UP_TIMEOUT * 1000000))
     lab_begin_up
-    build_network
-    write_client_conf
+    write_client_conf TESTGROUP "${SMB_HOST:+${IP[$SMB_HOST]}}"
     start_hosts
     nwsd=$(expected_wsd | wc -l)
     nmdns=$(expected_mdns | wc -l)
-    expected_wsd | wait_for "$deadline" WS-Discovery wsd_seen "$nwsd"
+    expected_wsd | wait_for "$deadline" 0.2 "WS-Discovery: still missing" ';' wsd_seen "$nwsd"
     say "$nwsd WS-Discovery peers answer after $(elapsed "$start") s"
-    expected_mdns | wait_for "$deadline" mDNS mdns_seen "$nmdns"
+    expected_mdns | wait_for "$deadline" 0.2 "mDNS: still missing" ';' mdns_seen "$nmdns"
     say "$nmdns DNS-SD instances answer after $(elapsed "$start") s"
     if [[ -n $SMB_HOST ]]; then
         printf '%s:%s\n' "${GROUP[$SMB_HOST]#*:}" "${NAME[$SMB_HOST]}" |
-            wait_for "$deadline" "SMB browse list" browse_seen
+            wait_for "$deadline" 0.2 "SMB browse list: still missing" ';' browse_pairs
     fi
     write_env
     trap - EXIT INT TERM HUP
@@ -480,35 +330,9 @@ EOF
 }
 
 cmd_install() {
-    local left
     install_packages wsdd:wsdd.service avahi-daemon:avahi-daemon.service,avahi-daemon.socket \
         samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient nftables iproute2 python3
-    left=$(daemons_in_own_netns wsdd avahi-daemon smbd nmbd)
-    [[ -z $left ]] || die "daemons run in the root network namespace: $(echo "$left" | tr '\n' ' ')"
-    say "no wsdd, avahi-daemon, smbd or nmbd runs in the root network namespace"
+    require_no_root_daemons wsdd avahi-daemon smbd nmbd
 }
 
-main() {
-    local cmd=${1:-}
-    (($# > 0)) && shift
-    case $cmd in
-    install) cmd_install ;;
-    up | exec | loss)
-        load_layout "${1:-}"
-        shift
-        require_lab_tools
-        "cmd_$cmd" "$@"
-        ;;
-    down)
-        load_layout "${1:-}"
-        lab_down_command
-        ;;
-    status)
-        load_layout "${1:-}"
-        cmd_status
-        ;;
-    *) usage ;;
-    esac
-}
-
-main "$@"
+lab_main "$@"

@@ -1,18 +1,24 @@
-# Shared by Velnor's lab scripts; sourced, not run. Messages, timing, network namespaces joined
-# by a bridge that lives in a namespace of its own, daemons in private mount namespaces,
+# Shared by Velnor's lab scripts; sourced, not run. Messages, timing, layouts, network
+# namespaces joined by a bridge that lives in a namespace of its own, Samba servers and the
+# client's Samba configuration, daemons in private mount namespaces, lab.env, the command line,
 # teardown, and package installs that start no daemon. Nothing here touches the root network
 # namespace.
 #
-# The sourcing script sets LAB_TAG (prefix of its messages) before sourcing, and these before
-# calling the network, daemon and teardown functions:
+# The sourcing script sets LAB_TAG (its name without .sh, the prefix of its messages) and
+# LAB_COMMANDS (its commands that need root and its tools, e.g. "up exec") before sourcing,
+# and defines:
+#   LAYOUTS, layout_NAME  the layouts, each a function that sets NET (the subnet's first three
+#              numbers) and fills HOSTS (host ids, in start order) and IP (id -> address)
+#   load_layout  calls lab_load_layout and sets what else the lab needs; TOOLS (the commands
+#              LAB_COMMANDS need) there or once for all layouts
+#   usage, cmd_install, cmd_status, and cmd_NAME for every NAME of LAB_COMMANDS but exec
+# lab_load_layout sets from the layout's name:
 #   NS_PREFIX  every namespace of the lab is named "$NS_PREFIX-..."
 #   BR_NS      the namespace that holds the bridge br0
 #   RUN_DIR    the lab's run directory (under RUN_ROOT)
 #   PID_FILE   "PID HOST DAEMON" for every daemon the lab started, one a line
-# and, for the commands at the end:
-#   LAYOUT     the layout's name
 #   ENV_FILE   lab.env, written once the lab is up
-#   CLIENT_NS, CLIENT_DIR  the client namespace and its home
+#   CLIENT_NS, CLIENT_IP, CLIENT_DIR  the client's namespace, address and home
 # shellcheck shell=bash
 
 readonly RUN_ROOT=/run/velnor-lab
@@ -26,6 +32,36 @@ now() { printf '%s' "${EPOCHREALTIME/./}"; }            # microseconds
 elapsed() { # since(us) -> seconds with one decimal
     local us=$(($(now) - $1))
     printf '%d.%01d' $((us / 1000000)) $((us % 1000000 / 100000))
+}
+
+# ---- layouts ----------------------------------------------------------------------------
+# Check the name, let layout_LAYOUT fill HOSTS, IP and NET, and name the lab's namespaces and
+# files. The client is host CLIENT of the subnet.
+lab_load_layout() { # layout client
+    LAYOUT=$1
+    # shellcheck disable=SC2153 # LAYOUTS is the lab's
+    [[ " $LAYOUTS " == *" $LAYOUT "* && -n $LAYOUT ]] || usage
+    "layout_$LAYOUT"
+    NS_PREFIX=vlab-$LAYOUT
+    BR_NS=$NS_PREFIX-br
+    CLIENT_NS=$NS_PREFIX-client
+    CLIENT_IP=$NET.$2
+    RUN_DIR=$RUN_ROOT/$LAYOUT
+    CLIENT_DIR=$RUN_DIR/client
+    ENV_FILE=$RUN_DIR/lab.env
+    PID_FILE=$RUN_DIR/pids
+}
+
+host_ns() { printf '%s-%s' "$NS_PREFIX" "$1"; }
+
+# ---- checks -----------------------------------------------------------------------------
+require_lab_tools() { # tool...
+    [[ $EUID -eq 0 ]] || skip "needs root (network namespaces)"
+    local t
+    for t in "$@"; do
+        command -v "$t" >/dev/null || skip "$t missing (run: $LAB_TAG.sh install)"
+    done
+    unshare --net true 2>/dev/null || skip "cannot create network namespaces here"
 }
 
 # ---- network ----------------------------------------------------------------------------
@@ -56,6 +92,22 @@ attach_host() { # ns ip port-name(<= 15 characters)
     ip -n "$1" link set eth0 up
 }
 
+# The bridge, the client and every host of HOSTS, each in a namespace of its own. Samba's tools
+# and libsmbclient read /etc/samba/smb.conf and cache names under /run/samba for every lab
+# alike; in the client namespace that file is the lab's (write_client_conf).
+build_network() {
+    local h
+    make_bridge
+    make_ns "$CLIENT_NS"
+    mkdir -p "/etc/netns/$CLIENT_NS/samba"
+    ln -s "$CLIENT_DIR/smb.conf" "/etc/netns/$CLIENT_NS/samba/smb.conf"
+    attach_host "$CLIENT_NS" "$CLIENT_IP" v-client
+    for h in "${HOSTS[@]}"; do
+        make_ns "$(host_ns "$h")"
+        attach_host "$(host_ns "$h")" "${IP[$h]}" "v-$h"
+    done
+}
+
 # ---- daemons ----------------------------------------------------------------------------
 # Run CMD in namespace NS inside a private mount namespace, after the shell code SETUP (mounts
 # that only this daemon sees, e.g. a tmpfs over /run). Job control puts it in a process group
@@ -83,6 +135,7 @@ check_daemons_alive() {
     done <"$PID_FILE"
 }
 
+# ---- Samba ------------------------------------------------------------------------------
 # Every path Samba would otherwise write under /var, /run or /etc points into DIR.
 private_paths() { # dir
     cat <<EOF
@@ -99,6 +152,169 @@ private_paths() { # dir
    log file = $1/log/log.%m
    max log size = 1000
 EOF
+}
+
+# The folders private_paths names.
+private_dirs() { # dir
+    mkdir -p "$1"/{lock,state,cache,pid,private,binddns,ncalrpc,winbindd,nmbd,log}
+}
+
+# DIR/smb.conf of a server: standalone, guests mapped to nobody, no printing system. SHARES are
+# "NAME:disk" or "NAME:printer".
+samba_server_conf() { # dir workgroup name "aliases" "comment" ip min-protocol role wins-ip "shares"
+    local d=$1 s
+    private_dirs "$d"
+    {
+        cat <<EOF
+[global]
+   workgroup = $2
+   netbios name = $3
+   netbios aliases = $4
+   server string = $5
+   server role = standalone server
+   interfaces = $6/24
+   bind interfaces only = no
+   server min protocol = $7
+   dns proxy = no
+   map to guest = Bad User
+   guest account = nobody
+   load printers = no
+   printing = bsd
+   printcap name = /dev/null
+   disable spoolss = yes
+EOF
+        browse_role "$6" "$8" "$9"
+        private_paths "$d"
+        for s in ${10}; do share_section "$d" "${s%%:*}" "${s#*:}"; done
+    } >"$d/smb.conf"
+}
+
+# The master whose address is the WINS server's is the WINS server too; every other server
+# registers with it.
+browse_role() { # ip role(master|member) wins-ip
+    if [[ $1 == "$3" ]]; then
+        printf '   %s\n' "local master = yes" "preferred master = yes" "domain master = yes" \
+            "os level = 65" "wins support = yes"
+    elif [[ $2 == master ]]; then
+        # Master of another workgroup. As a domain master too it syncs with the WINS server's
+        # master through WINS, and nmbd 4.17 then adds a workgroup with an empty name to both
+        # browse lists.
+        printf '   %s\n' "local master = yes" "preferred master = yes" "domain master = no" \
+            "os level = 65" "wins server = $3"
+    else
+        printf '   %s\n' "local master = no" "preferred master = no" "domain master = no" \
+            "os level = 0" "wins server = $3"
+    fi
+}
+
+share_section() { # dir name type
+    mkdir -p "$1/share/$2"
+    printf '\n[%s]\n   path = %s/share/%s\n   guest ok = yes\n' "$2" "$1" "$2"
+    if [[ $3 == printer ]]; then
+        # No printing system: a print job just vanishes. Guests spool into the path.
+        chmod 1777 "$1/share/$2"
+        printf '   %s\n' "printable = yes" "print command = /bin/true" \
+            "lpq command = /bin/true" "lprm command = /bin/true"
+    else
+        printf '   read only = yes\n'
+    fi
+}
+
+# nmbd and smbd of HOST, with DIR/smb.conf. Their tmpfs cover the fixed paths Samba's helpers
+# use whatever the config says (/run/samba/nmbd is one socket machine-wide otherwise).
+start_samba() { # host dir
+    local daemon
+    # /run is a fresh tmpfs after a reboot: nothing recreates /run/samba while the
+    # daemons are disabled, and the tmpfs below needs its mount point.
+    mkdir -p /run/samba /var/log/samba
+    for daemon in nmbd smbd; do
+        start_daemon "$(host_ns "$1")" "$1" "$daemon" \
+            'mount -t tmpfs tmpfs /run/samba && mount -t tmpfs tmpfs /var/log/samba' \
+            "$daemon" -F --no-process-group -s "$2/smb.conf" -l "$2/log"
+    done
+}
+
+# What a libsmbclient program (and smbtree) in the client namespace reads as /etc/samba/smb.conf
+# and $HOME/.smb/smb.conf, in every lab: one without SMB servers finds no browse list, not
+# another lab's cached names.
+client_conf() { # workgroup name-resolve-order wins-ip
+    cat <<EOF
+[global]
+   workgroup = $1
+   netbios name = VLABCLIENT
+   interfaces = $CLIENT_IP/24
+   name resolve order = $2
+${3:+   wins server = $3
+}   # The browse list exists only in SMB1; smbtree pins NT1 and needs it allowed.
+   client min protocol = NT1
+EOF
+    private_paths "$CLIENT_DIR"
+}
+
+# With a WINS server, "wins bcast" as the default, and "wins" alone for a walk that is to skip
+# broadcasts: with bcast every server name costs two negative broadcast lookups (<1d>, <1b>) of
+# ~250 ms each, 15 s against 0.6 s for 30 names. Use the latter with `smbtree -s` or
+# smbc_setConfiguration; a HOME does not do, since /etc/samba/smb.conf (the default one here)
+# is read after it.
+write_client_conf() { # workgroup [wins-ip]
+    private_dirs "$CLIENT_DIR"
+    mkdir -p "$CLIENT_DIR/.smb"
+    if [[ -n ${2:-} ]]; then
+        client_conf "$1" "wins bcast" "$2" >"$CLIENT_DIR/smb.conf"
+        client_conf "$1" wins "$2" >"$CLIENT_DIR/smb-wins-only.conf"
+    else
+        client_conf "$1" bcast "" >"$CLIENT_DIR/smb.conf"
+    fi
+    ln -sf ../smb.conf "$CLIENT_DIR/.smb/smb.conf"
+}
+
+# ---- what the client sees ---------------------------------------------------------------
+client_run() {
+    ip netns exec "$CLIENT_NS" env HOME="$CLIENT_DIR" "$@"
+}
+
+# "WORKGROUP:NAME" for every server the client's browse walk shows.
+browse_pairs() {
+    client_run timeout 20 smbtree -S -U guest% 2>>"$CLIENT_DIR/log/smbtree.err" |
+        awk -F'\t' '/^[^\t]/ { wg = $1; sub(/ +$/, "", wg) }
+                    /^\t\\\\/ { n = $2; sub(/^\\\\/, "", n); sub(/ +$/, "", n)
+                                print wg ":" n }' || true
+}
+
+# Ask again every PAUSE seconds until COMMAND shows every line of stdin; fail when a daemon dies
+# or time is up, saying MESSAGE and the lines still missing, joined by SEP.
+wait_for() { # deadline(us) pause message sep command...
+    local deadline=$1 pause=$2 message=$3 sep=$4 want missing
+    shift 4
+    want=$(sort -u)
+    [[ -n $want ]] || return 0
+    while :; do
+        missing=$(comm -23 <(printf '%s\n' "$want") <("$@" | sort -u))
+        [[ -z $missing ]] && return 0
+        check_daemons_alive || return 1
+        if (($(now) > deadline)); then
+            say "$message: $(echo "$missing" | tr '\n' "$sep")"
+            return 1
+        fi
+        sleep "$pause"
+    done
+}
+
+# ---- lab.env ----------------------------------------------------------------------------
+# Written whole or not at all: what every lab has, then the lab's own lines from stdin.
+write_lab_env() {
+    {
+        cat <<EOF
+LAB_LAYOUT=$LAYOUT
+LAB_RUN_DIR=$RUN_DIR
+LAB_CLIENT_NS=$CLIENT_NS
+LAB_CLIENT_IP=$CLIENT_IP
+LAB_CLIENT_HOME=$CLIENT_DIR
+LAB_CLIENT_SMBCONF=$CLIENT_DIR/smb.conf
+EOF
+        cat
+    } >"$ENV_FILE.tmp"
+    mv "$ENV_FILE.tmp" "$ENV_FILE"
 }
 
 # ---- teardown ---------------------------------------------------------------------------
@@ -172,8 +388,34 @@ lab_down() {
 }
 
 # ---- commands ---------------------------------------------------------------------------
+# The command line every lab takes: install, down and status, and LAB_COMMANDS, which need
+# root and the TOOLS of the layout.
+lab_main() { # command [layout [args...]]
+    local cmd=${1:-}
+    (($# > 0)) && shift
+    case $cmd in
+    install) cmd_install ;;
+    down)
+        load_layout "${1:-}"
+        lab_down_command
+        ;;
+    status)
+        load_layout "${1:-}"
+        cmd_status
+        ;;
+    *)
+        [[ $cmd =~ ^[a-z]+$ && " $LAB_COMMANDS " == *" $cmd "* ]] || usage
+        load_layout "${1:-}"
+        shift
+        require_lab_tools "${TOOLS[@]}"
+        "cmd_$cmd" "$@"
+        ;;
+    esac
+}
+
 # The start of `up`: a lab that is (partly) there is taken down first, and a start-up that
 # fails from here on takes down what it built. `trap - EXIT INT TERM HUP` ends that once up.
+# Ends with the network built.
 lab_begin_up() {
     if [[ -d $RUN_DIR || -n $(lab_namespaces) ]]; then
         say "$LAYOUT is (partly) up; tearing it down first"
@@ -183,6 +425,7 @@ lab_begin_up() {
     trap 'exit 130' INT TERM HUP
     mkdir -p "$RUN_DIR"
     : >"$PID_FILE"
+    build_network
 }
 
 lab_on_up_exit() {
@@ -229,7 +472,7 @@ lab_status() { # [note]
 }
 
 # `exec`: CMD in the client namespace, with lab.env exported.
-lab_exec() { # cmd...
+cmd_exec() { # cmd...
     (($# > 0)) || usage
     [[ -f $ENV_FILE ]] || die "$LAYOUT is not up ($LAB_TAG.sh up $LAYOUT)"
     set -a
@@ -296,4 +539,14 @@ install_packages() { # package[:units]...
     fi
     ((rc == 0)) || die "apt-get install failed ($rc)"
     say "installed: ${missing[*]}"
+}
+
+# After install_packages: none of the daemons runs in the root network namespace, where a
+# package script would have started it on the real network.
+require_no_root_daemons() { # daemon...
+    local left names="" d
+    left=$(daemons_in_own_netns "$@")
+    [[ -z $left ]] || die "daemons run in the root network namespace: $(echo "$left" | tr '\n' ' ')"
+    for d in "${@:1:$#-1}"; do names+="$d, "; done
+    say "no ${names%, }${names:+ or }${!#} runs in the root network namespace"
 }

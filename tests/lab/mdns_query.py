@@ -13,7 +13,6 @@ e.g. "_smb._tcp  mdnshost1.local  10.232.0.21  445  mdnshost1". Standard library
 Exit status: 0, or 1 when fewer than --count instances were found in time.
 """
 
-import argparse
 import random
 import select
 import socket
@@ -21,7 +20,7 @@ import struct
 import sys
 import time
 
-from multicast import open_socket
+from multicast import open_socket, query_parser
 
 GROUP = ("224.0.0.251", 5353)
 T_A, T_PTR, T_TXT, T_SRV = 1, 12, 16, 33
@@ -134,15 +133,10 @@ class Browser:
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser = query_parser(__doc__, "seconds to listen in all (default 2)",
+                          "stop once this many instances are complete")
     parser.add_argument("types", nargs="*", default=DEFAULT_TYPES,
                         help="service types (default: %(default)s)")
-    parser.add_argument("-t", "--timeout", type=float, default=2.0,
-                        help="seconds to listen in all (default 2)")
-    parser.add_argument("-n", "--count", type=int, default=0,
-                        help="stop once this many instances are complete")
-    parser.add_argument("-i", "--interface", default="eth0",
-                        help="interface to send on (default eth0; '' lets routing choose)")
     args = parser.parse_args()
 
     browser = Browser(args.types)

@@ -1,7 +1,20 @@
-"""The socket both query helpers send their multicast queries from."""
+"""What both query helpers share: their options and the socket they send their multicast
+queries from."""
 
+import argparse
 import socket
 import struct
+
+
+def query_parser(doc, timeout_help, count_help):
+    """A parser for -t, -n and -i, described by DOC's first paragraph; the helper adds its own
+    arguments."""
+    parser = argparse.ArgumentParser(description=doc.split("\n\n")[0])
+    parser.add_argument("-t", "--timeout", type=float, default=2.0, help=timeout_help)
+    parser.add_argument("-n", "--count", type=int, default=0, help=count_help)
+    parser.add_argument("-i", "--interface", default="eth0",
+                        help="interface to send on (default eth0; '' lets routing choose)")
+    return parser
 
 
 def open_socket(interface):

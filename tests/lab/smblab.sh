@@ -14,15 +14,14 @@
 # SMBLAB_UP_TIMEOUT (seconds, default 120) bounds `up`.
 set -euo pipefail
 
-readonly LAB_TAG=smblab
-HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-readonly HERE
+readonly LAB_TAG=smblab LAB_COMMANDS="up exec"
 # shellcheck source=labcommon.sh
-. "$HERE/labcommon.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/labcommon.sh"
 
 # Whole start-up budget: nmbd's election alone takes ~22 s and cannot be shortened.
 readonly UP_TIMEOUT=${SMBLAB_UP_TIMEOUT:-120}
 readonly LAYOUTS="basic bench30"
+readonly TOOLS=(ip smbd nmbd smbtree unshare)
 
 usage() {
     cat >&2 <<EOF
@@ -69,17 +68,7 @@ layout_bench30() {
 }
 
 load_layout() {
-    LAYOUT=${1:-}
-    [[ " $LAYOUTS " == *" $LAYOUT "* && -n $LAYOUT ]] || usage
-    "layout_$LAYOUT"
-    NS_PREFIX=vlab-$LAYOUT
-    BR_NS=$NS_PREFIX-br
-    CLIENT_NS=$NS_PREFIX-client
-    CLIENT_IP=$NET.10
-    RUN_DIR=$RUN_ROOT/$LAYOUT
-    CLIENT_DIR=$RUN_DIR/client
-    ENV_FILE=$RUN_DIR/lab.env
-    PID_FILE=$RUN_DIR/pids
+    lab_load_layout "$1" 10
     local h
     for h in "${HOSTS[@]}"; do
         # The master of WORKGROUP is the WINS server every other host registers with.
@@ -87,7 +76,6 @@ load_layout() {
     done
 }
 
-host_ns() { printf '%s-%s' "$NS_PREFIX" "$1"; }
 host_names() { printf '%s' "${NB_NAME[$1]}${ALIASES[$1]:+ ${ALIASES[$1]}}"; }
 
 # "WORKGROUP:NAME" for every name of the hosts given (all when none).
@@ -98,164 +86,20 @@ expected_pairs() {
     done
 }
 
-# ---- checks -----------------------------------------------------------------------------
-require_lab_tools() {
-    [[ $EUID -eq 0 ]] || skip "needs root (network namespaces)"
-    local t
-    for t in ip smbd nmbd smbtree unshare; do
-        command -v "$t" >/dev/null || skip "$t missing (run: smblab.sh install)"
-    done
-    unshare --net true 2>/dev/null || skip "cannot create network namespaces here"
-}
-
-# ---- network ----------------------------------------------------------------------------
-build_network() {
-    local h
-    make_bridge
-    make_ns "$CLIENT_NS"
-    # Samba's tools and libsmbclient read /etc/samba/smb.conf too (smbclient would cache names
-    # under /run/samba for every lab alike); in the client namespace it is the lab's file.
-    mkdir -p "/etc/netns/$CLIENT_NS/samba"
-    ln -s "$CLIENT_DIR/smb.conf" "/etc/netns/$CLIENT_NS/samba/smb.conf"
-    attach_host "$CLIENT_NS" "$CLIENT_IP" v-client
-    for h in "${HOSTS[@]}"; do
-        make_ns "$(host_ns "$h")"
-        attach_host "$(host_ns "$h")" "${IP[$h]}" "v-$h"
-    done
-}
-
-# ---- configuration ----------------------------------------------------------------------
-browse_role() { # host
-    if [[ ${IP[$1]} == "$WINS_IP" ]]; then
-        printf '   %s\n' "local master = yes" "preferred master = yes" "domain master = yes" \
-            "os level = 65" "wins support = yes"
-    elif [[ ${ROLE[$1]} == master ]]; then
-        # Master of another workgroup. As a domain master too it syncs with SRV1 through WINS,
-        # and nmbd 4.17 then adds a workgroup with an empty name to both browse lists.
-        printf '   %s\n' "local master = yes" "preferred master = yes" "domain master = no" \
-            "os level = 65" "wins server = $WINS_IP"
-    else
-        printf '   %s\n' "local master = no" "preferred master = no" "domain master = no" \
-            "os level = 0" "wins server = $WINS_IP"
-    fi
-}
-
-share_section() { # dir name type
-    mkdir -p "$1/share/$2"
-    printf '\n[%s]\n   path = %s/share/%s\n   guest ok = yes\n' "$2" "$1" "$2"
-    if [[ $3 == printer ]]; then
-        # No printing system: a print job just vanishes. Guests spool into the path.
-        chmod 1777 "$1/share/$2"
-        printf '   %s\n' "printable = yes" "print command = /bin/true" \
-            "lpq command = /bin/true" "lprm command = /bin/true"
-    else
-        printf '   read only = yes\n'
-    fi
-}
-
-write_server_conf() { # host
-    local h=$1 d=$RUN_DIR/$1 s
-    mkdir -p "$d"/{lock,state,cache,pid,private,binddns,ncalrpc,winbindd,nmbd,log,share}
-    {
-        cat <<EOF
-[global]
-   workgroup = ${WG[$h]}
-   netbios name = ${NB_NAME[$h]}
-   netbios aliases = ${ALIASES[$h]}
-   server string = ${COMMENT[$h]}
-   server role = standalone server
-   interfaces = ${IP[$h]}/24
-   bind interfaces only = no
-   server min protocol = ${MINPROTO[$h]}
-   dns proxy = no
-   map to guest = Bad User
-   guest account = nobody
-   load printers = no
-   printing = bsd
-   printcap name = /dev/null
-   disable spoolss = yes
-EOF
-        browse_role "$h"
-        private_paths "$d"
-        for s in ${SHARES[$h]}; do share_section "$d" "${s%%:*}" "${s#*:}"; done
-    } >"$d/smb.conf"
-}
-
-# What a libsmbclient program (and smbtree) in the client namespace reads as $HOME/.smb/smb.conf.
-client_conf() { # name-resolve-order
-    cat <<EOF
-[global]
-   workgroup = WORKGROUP
-   netbios name = VLABCLIENT
-   interfaces = $CLIENT_IP/24
-   name resolve order = $1
-   wins server = $WINS_IP
-   # The browse list exists only in SMB1; smbtree pins NT1 and needs it allowed.
-   client min protocol = NT1
-EOF
-    private_paths "$CLIENT_DIR"
-}
-
-# "wins bcast" as the default, and "wins" alone for a walk that is to skip broadcasts: with
-# bcast every server name costs two negative broadcast lookups (<1d>, <1b>) of ~250 ms each,
-# 15 s against 0.6 s for 30 names. Use the latter with `smbtree -s` or smbc_setConfiguration;
-# a HOME does not do, since /etc/samba/smb.conf (the default one here) is read after it.
-write_client_conf() {
-    mkdir -p "$CLIENT_DIR"/{lock,state,cache,pid,private,binddns,ncalrpc,winbindd,nmbd,log,.smb}
-    client_conf "wins bcast" >"$CLIENT_DIR/smb.conf"
-    client_conf wins >"$CLIENT_DIR/smb-wins-only.conf"
-    ln -sf ../smb.conf "$CLIENT_DIR/.smb/smb.conf"
-}
-
 # ---- daemons ----------------------------------------------------------------------------
-# Each daemon gets a private mount namespace with tmpfs over the fixed paths Samba's helpers
-# use whatever the config says (/run/samba/nmbd is one socket machine-wide otherwise).
-# Job control puts it in its own process group: smbd TERMs its whole group on exit.
-start_samba() { # host daemon
-    local d=$RUN_DIR/$1
-    # /run is a fresh tmpfs after a reboot: nothing recreates /run/samba while the
-    # daemons are disabled, and the tmpfs below needs its mount point.
-    mkdir -p /run/samba /var/log/samba "$d/log"
-    start_daemon "$(host_ns "$1")" "$1" "$2" \
-        'mount -t tmpfs tmpfs /run/samba && mount -t tmpfs tmpfs /var/log/samba' \
-        "$2" -F --no-process-group -s "$d/smb.conf" -l "$d/log"
-}
-
 start_hosts() {
     local h
     for h in "$@"; do
-        write_server_conf "$h"
-        start_samba "$h" nmbd
-        start_samba "$h" smbd
+        samba_server_conf "$RUN_DIR/$h" "${WG[$h]}" "${NB_NAME[$h]}" "${ALIASES[$h]}" \
+            "${COMMENT[$h]}" "${IP[$h]}" "${MINPROTO[$h]}" "${ROLE[$h]}" "$WINS_IP" "${SHARES[$h]}"
+        start_samba "$h" "$RUN_DIR/$h"
     done
 }
 
 # ---- browse list ------------------------------------------------------------------------
-client_run() {
-    ip netns exec "$CLIENT_NS" env HOME="$CLIENT_DIR" "$@"
-}
-
-# "WORKGROUP:NAME" for every server the client's browse walk shows.
-browse_pairs() {
-    client_run timeout 20 smbtree -S -U guest% 2>>"$CLIENT_DIR/log/smbtree.err" |
-        awk -F'\t' '/^[^\t]/ { wg = $1; sub(/ +$/, "", wg) }
-                    /^\t\\\\/ { n = $2; sub(/^\\\\/, "", n); sub(/ +$/, "", n)
-                                print wg ":" n }' || true
-}
-
-wait_for_names() { # deadline(us) pairs...
-    local deadline=$1 missing
-    shift
-    while :; do
-        missing=$(comm -23 <(printf '%s\n' "$@" | sort -u) <(browse_pairs | sort -u))
-        [[ -z $missing ]] && return 0
-        check_daemons_alive || return 1
-        if (($(now) > deadline)); then
-            say "browse list still lacks: $(echo "$missing" | tr '\n' ' ')"
-            return 1
-        fi
-        sleep 1
-    done
+# Until the browse list holds every "WORKGROUP:NAME" of stdin.
+wait_for_names() { # deadline(us)
+    wait_for "$1" 1 "browse list still lacks" ' ' browse_pairs
 }
 
 # Every server answers a share listing and a broadcast query for each of its names: right
@@ -300,13 +144,7 @@ write_env() {
             done
         done
     done
-    cat >"$ENV_FILE.tmp" <<EOF
-LAB_LAYOUT=$LAYOUT
-LAB_RUN_DIR=$RUN_DIR
-LAB_CLIENT_NS=$CLIENT_NS
-LAB_CLIENT_IP=$CLIENT_IP
-LAB_CLIENT_HOME=$CLIENT_DIR
-LAB_CLIENT_SMBCONF=$CLIENT_DIR/smb.conf
+    write_lab_env <<EOF
 LAB_CLIENT_SMBCONF_WINS_ONLY=$CLIENT_DIR/smb-wins-only.conf
 LAB_WINS=$WINS_IP
 LAB_BCAST=$NET.255
@@ -318,32 +156,26 @@ LAB_PRINTER_SHARES="${printers% }"
 LAB_SMB1_REFUSED="${refused% }"
 $comments
 EOF
-    mv "$ENV_FILE.tmp" "$ENV_FILE"
 }
 
 # ---- commands ---------------------------------------------------------------------------
-cmd_exec() { lab_exec "$@"; }
-
 cmd_up() {
     local start deadline h masters=() members=()
     start=$(now)
     deadline=$((start + UP_TIMEOUT * 1000000))
     lab_begin_up
-    build_network
-    write_client_conf
+    write_client_conf WORKGROUP "$WINS_IP"
     for h in "${HOSTS[@]}"; do
         if [[ ${ROLE[$h]} == master ]]; then masters+=("$h"); else members+=("$h"); fi
     done
     # Members started together with the masters: bench30 took 67 s instead of 25 s, as their
     # first announcements go nowhere and the next ones come much later.
     start_hosts "${masters[@]}"
-    mapfile -t pairs < <(expected_pairs "${masters[@]}")
-    wait_for_names "$deadline" "${pairs[@]}"
+    expected_pairs "${masters[@]}" | wait_for_names "$deadline"
     say "masters visible after $(elapsed "$start") s"
     if ((${#members[@]})); then
         start_hosts "${members[@]}"
-        mapfile -t pairs < <(expected_pairs)
-        wait_for_names "$deadline" "${pairs[@]}"
+        expected_pairs | wait_for_names "$deadline"
     fi
     wait_for_shares "$deadline"
     write_env
@@ -352,36 +184,11 @@ cmd_up() {
     echo "$ENV_FILE"
 }
 
-# The package scripts would start smbd/nmbd on the real network; policy-rc.d forbids it.
+cmd_status() { lab_status ""; }
+
 cmd_install() {
-    local left
     install_packages samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient iproute2
-    left=$(daemons_in_own_netns smbd nmbd)
-    [[ -z $left ]] || die "daemons run in the root network namespace: $(echo "$left" | tr '\n' ' ')"
-    say "no smbd or nmbd runs in the root network namespace"
+    require_no_root_daemons smbd nmbd
 }
 
-main() {
-    local cmd=${1:-}
-    (($# > 0)) && shift
-    case $cmd in
-    install) cmd_install ;;
-    up | exec)
-        load_layout "${1:-}"
-        shift
-        require_lab_tools
-        "cmd_$cmd" "$@"
-        ;;
-    down)
-        load_layout "${1:-}"
-        lab_down_command
-        ;;
-    status)
-        load_layout "${1:-}"
-        lab_status ""
-        ;;
-    *) usage ;;
-    esac
-}
-
-main "$@"
+lab_main "$@"

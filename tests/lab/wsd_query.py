@@ -14,7 +14,6 @@ the ProbeMatch. Standard library only.
 Exit status: 0, or 1 when fewer than --count computers were found in time.
 """
 
-import argparse
 import http.client
 import io
 import select
@@ -24,7 +23,7 @@ import urllib.parse
 import uuid
 import xml.etree.ElementTree as ET
 
-from multicast import open_socket
+from multicast import open_socket, query_parser
 
 GROUP = ("239.255.255.250", 3702)
 SOAP = "http://www.w3.org/2003/05/soap-envelope"
@@ -116,14 +115,8 @@ def fetch_computer(parts, endpoint, timeout):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("-t", "--timeout", type=float, default=2.0,
-                        help="seconds to search in all (default 2)")
-    parser.add_argument("-n", "--count", type=int, default=0,
-                        help="stop once this many computers are named")
-    parser.add_argument("-i", "--interface", default="eth0",
-                        help="interface to send on (default eth0; '' lets routing choose)")
-    args = parser.parse_args()
+    args = query_parser(__doc__, "seconds to search in all (default 2)",
+                        "stop once this many computers are named").parse_args()
 
     sock = open_socket(args.interface)
     start = time.monotonic()

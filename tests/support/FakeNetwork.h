@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/LocalNames.h"
 #include "platform/SocketLibrary.h"
 #include "platform/common/ListingProvider.h"
+#include "tests/support/FakePlatform.h"
 
 #include <algorithm>
 #include <functional>
@@ -110,14 +110,6 @@ public:
     void add(const std::string& name, std::vector<std::uint8_t> address) {
         hosts[name] = {static_cast<std::int16_t>(address.size()), {std::move(address)}};
     }
-};
-
-class Names final : public platform::LocalNames {
-public:
-    std::string user = "alice";
-    std::string computer = "WORKSTATION-7";
-    std::string userName() override { return user; }
-    std::string computerName() override { return computer; }
 };
 
 } // namespace fakes

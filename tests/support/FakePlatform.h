@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/LocalMachine.h"
+#include "platform/LocalNames.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMetrics.h"
 
@@ -15,12 +16,17 @@ public:
     int networkMetric() override { return value; }
 };
 
-class LocalMachine final : public platform::LocalMachine {
+// This computer: its host name and address, the user's name and the computer's.
+class Computer final : public platform::LocalMachine, public platform::LocalNames {
 public:
     std::string hostName = "workstation-7";
     std::string ip = "192.168.0.7";
+    std::string user = "alice";
+    std::string computer = "WORKSTATION-7";
     std::string localHostName() override { return hostName; }
     std::string localIP() override { return ip; }
+    std::string userName() override { return user; }
+    std::string computerName() override { return computer; }
 };
 
 class Messages final : public platform::MessageBox {

@@ -19,15 +19,14 @@ struct MainWindowRig {
 
     fakes::FakeInternet internet;
     fakes::Metrics metrics;
-    fakes::LocalMachine localMachine;
+    fakes::Computer computer;
     fakes::Resolver resolver;
     fakes::Provider provider;
-    fakes::Names names;
     fakes::Registry registry;
     fakes::Programs programs;
     fakes::Shell shell;
-    platform::Services services{internet, metrics,  localMachine, resolver, provider,
-                                names,    registry, programs,     shell};
+    platform::Services services{internet, metrics,  computer, resolver, provider,
+                                computer, registry, programs, shell};
     fakes::Messages messages;
     fakes::Dialog dialog;
     fakes::Clock clock;

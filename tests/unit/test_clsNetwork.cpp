@@ -11,7 +11,7 @@ namespace {
 // Root -> network -> two workgroups -> servers -> shares, with a few odd display types.
 struct Neighbourhood {
     fakes::Provider provider;
-    fakes::Names names;
+    fakes::Computer names;
 
     Neighbourhood() {
         provider.children[""] = {Resource(kDisplayNetwork, "Fake Network", true)};
@@ -93,7 +93,7 @@ TEST(clsNetwork, WalksBreadthFirstAndSortsNamesByDisplayType) {
 
 TEST(clsNetwork, NamesAreTakenAsTheyCame) {
     fakes::Provider provider;
-    fakes::Names names;
+    fakes::Computer names;
     platform::NetResource nameless = Resource(kDisplayServer, "", false);
     nameless.remoteName.reset();
     provider.children[""] = {Resource(kDisplayServer, "\\\\A|B", false),
@@ -121,7 +121,7 @@ TEST(clsNetwork, AFailedRootOpenOnAFreshObjectIsReported) {
 
 TEST(clsNetwork, ASingleRecordIsListed) {
     fakes::Provider provider;
-    fakes::Names names;
+    fakes::Computer names;
     provider.children[""] = {Resource(kDisplayServer, "\\\\ONLY", false)};
     clsNetwork network(provider, names);
     network.Reset();
@@ -156,7 +156,7 @@ TEST(clsNetwork, FailedOpensAndReadFailuresSkipOnlyTheirContainer) {
 
 TEST(clsNetwork, ReadsAContainerUntilTheProviderHasNoMore) {
     fakes::Provider provider;
-    fakes::Names names;
+    fakes::Computer names;
     provider.children[""] = {Resource(kDisplayDomain, "BIG", true)};
     // Far more servers than one 4096-byte read holds.
     for (int i = 0; i < 500; ++i) {
@@ -173,7 +173,7 @@ TEST(clsNetwork, ReadsAContainerUntilTheProviderHasNoMore) {
 
 TEST(clsNetwork, AnEntryThatCanNeverFitEndsItsContainer) {
     fakes::Provider provider;
-    fakes::Names names;
+    fakes::Computer names;
     provider.children[""] = {Resource(kDisplayDomain, "G", true)};
     provider.children["G"] = {Resource(kDisplayServer, "\\\\FIRST", false),
                               Resource(kDisplayServer, "\\\\" + std::string(5000, 'X'), false),

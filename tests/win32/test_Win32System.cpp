@@ -1,7 +1,6 @@
 #include "netenum/clsNetwork.h"
 #include "platform/win32/WNetProvider.h"
-#include "platform/win32/Win32LocalNames.h"
-#include "platform/win32/Win32LocalMachine.h"
+#include "platform/win32/Win32Computer.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemMetrics.h"
@@ -31,28 +30,27 @@ std::string TempFolder() {
 } // namespace
 
 TEST(Win32System, NamesOfTheUserAndTheComputer) {
-    platform::win32::Win32LocalNames names;
-    platform::win32::Win32LocalMachine socket;
+    platform::win32::Win32Computer computer;
     char user[256] = {};
     ASSERT_GT(GetEnvironmentVariableA("USERNAME", user, sizeof user), 0u);
-    EXPECT_EQ(names.userName(), user);
+    EXPECT_EQ(computer.userName(), user);
     // The computer name is the host name in capitals, cut to 15 characters.
-    const std::string host = socket.localHostName();
+    const std::string host = computer.localHostName();
     ASSERT_FALSE(host.empty());
-    EXPECT_EQ(names.computerName(), Upper(host.substr(0, 15)));
+    EXPECT_EQ(computer.computerName(), Upper(host.substr(0, 15)));
 }
 
 TEST(Win32System, TheLocalAddressIsDottedAndTheNetworkPresent) {
-    platform::win32::Win32LocalMachine socket;
-    EXPECT_TRUE(std::regex_match(socket.localIP(), std::regex(R"(\d{1,3}(\.\d{1,3}){3})")))
-        << socket.localIP();
+    platform::win32::Win32Computer computer;
+    EXPECT_TRUE(std::regex_match(computer.localIP(), std::regex(R"(\d{1,3}(\.\d{1,3}){3})")))
+        << computer.localIP();
     platform::win32::Win32SystemMetrics metrics;
     EXPECT_EQ(metrics.networkMetric() & 0x2, 0x2);
 }
 
 TEST(Win32System, AFailedOpenOfTheNeighbourhoodIsAnEmptyWalk) {
     platform::win32::WNetProvider provider;
-    platform::win32::Win32LocalNames names;
+    platform::win32::Win32Computer names;
     // This machine has no network provider (ERROR_NO_NETWORK): nothing is opened.
     EXPECT_FALSE(
         provider.open(platform::net::kScopeGlobalNet, platform::net::kTypeAny, 0, nullptr));

@@ -18,7 +18,7 @@ namespace {
 struct Walk {
     fakes::Provider smb;
     fakes::Resolver resolver;
-    fakes::Names names;
+    fakes::Computer names;
     DiscoveredHosts hosts;
     std::vector<DiscoveredComputer> wsdFound;
     std::vector<DiscoveredComputer> mdnsFound;

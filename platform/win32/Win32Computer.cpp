@@ -1,4 +1,4 @@
-#include "platform/win32/Win32LocalMachine.h"
+#include "platform/win32/Win32Computer.h"
 
 #include "platform/common/LocalAddress.h"
 
@@ -78,9 +78,20 @@ std::vector<InterfaceEntry> ReadInterfaces() {
     return entries;
 }
 
+// The text before the first NUL of a 255-byte buffer that the call filled.
+template <typename Call> std::string ReadName(Call call) {
+    char buffer[255] = {};
+    DWORD size = sizeof buffer;
+    if (!call(buffer, &size)) {
+        return {};
+    }
+    buffer[sizeof buffer - 1] = '\0';
+    return buffer;
+}
+
 } // namespace
 
-std::string Win32LocalMachine::localHostName() {
+std::string Win32Computer::localHostName() {
     // The DNS host name: what the socket library's gethostname reports.
     char name[256] = {};
     DWORD size = sizeof name;
@@ -90,8 +101,16 @@ std::string Win32LocalMachine::localHostName() {
     return name;
 }
 
-std::string Win32LocalMachine::localIP() {
+std::string Win32Computer::localIP() {
     return ChooseLocalIPv4(ReadInterfaces(), DefaultRouteInterface());
+}
+
+std::string Win32Computer::userName() {
+    return ReadName([](char* buffer, DWORD* size) { return GetUserNameA(buffer, size); });
+}
+
+std::string Win32Computer::computerName() {
+    return ReadName([](char* buffer, DWORD* size) { return GetComputerNameA(buffer, size); });
 }
 
 } // namespace platform::win32

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixLocalNames.h"
+#include "platform/posix/PosixComputer.h"
 
 #include "platform/posix/Interfaces.h"
 
@@ -6,11 +6,21 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <fstream>
 #include <vector>
 
 namespace platform::posix {
 
-std::string PosixLocalNames::userName() {
+std::string PosixComputer::localHostName() {
+    return HostName();
+}
+
+std::string PosixComputer::localIP() {
+    std::ifstream routes("/proc/net/route");
+    return ChooseLocalIPv4(ReadInterfaces(), routes ? DefaultRouteInterface(routes) : "");
+}
+
+std::string PosixComputer::userName() {
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
     passwd entry{};
@@ -22,7 +32,7 @@ std::string PosixLocalNames::userName() {
     return found->pw_name;
 }
 
-std::string PosixLocalNames::computerName() {
+std::string PosixComputer::computerName() {
     std::string computer = HostName();
     computer = computer.substr(0, computer.find('.'));
     for (char& c : computer) {
