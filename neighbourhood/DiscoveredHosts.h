@@ -1,35 +1,44 @@
 #pragma once
 
-#include "text/Text.h"
-
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace neighbourhood {
 
-// The addresses that the current walk's discovery learnt, by computer name (any case), so that
-// names which no name service knows still resolve.
+// The addresses that the discoveries of the current round learnt, by computer name (any case),
+// so that names which no name service knows still resolve. A round is one load of the list: its
+// discoveries start, end, and tell what they learnt. Safe to use from any thread.
 class DiscoveredHosts {
 public:
     using Address = std::array<std::uint8_t, 4>;
+    using Round = std::uint64_t;
 
-    void clear() { hosts_.clear(); }
-    // The first address learnt for a name stays.
-    void add(const std::string& name, const Address& address) {
-        hosts_.emplace(text::AsciiLower(name), address);
-    }
-    std::optional<Address> find(const std::string& name) const {
-        const auto it = hosts_.find(text::AsciiLower(name));
-        if (it == hosts_.end()) {
-            return std::nullopt;
-        }
-        return it->second;
-    }
+    // A new round: what earlier rounds learnt is forgotten, and their discoveries are not waited
+    // for any more.
+    Round BeginRound();
+    Round round() const;
+
+    // A discovery of that round runs, and Ended() will be called for it.
+    void Started(Round round);
+    // What it learnt; the first address learnt for a name stays.
+    void Ended(Round round, const std::vector<std::pair<std::string, Address>>& learnt);
+
+    std::optional<Address> find(const std::string& name) const;
+    // Until every discovery of the current round has ended, or the time is up.
+    void AwaitDiscoveries(std::chrono::milliseconds atMost) const;
 
 private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    Round round_ = 0;
+    int running_ = 0;
     std::map<std::string, Address> hosts_;
 };
 

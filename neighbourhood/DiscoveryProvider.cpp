@@ -3,38 +3,77 @@
 #include "neighbourhood/NetworkNames.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace neighbourhood {
 
 namespace net = platform::net;
 
+namespace {
+
+// Runs the discovery and tells the hosts what it learnt, also when it fails.
+std::vector<DiscoveredComputer> Discovered(const DiscoveryProvider::Discover& discover,
+                                           std::chrono::milliseconds window, std::stop_token stop,
+                                           DiscoveredHosts& hosts, DiscoveredHosts::Round round) {
+    std::vector<DiscoveredComputer> found;
+    std::vector<std::pair<std::string, DiscoveredHosts::Address>> learnt;
+    try {
+        for (DiscoveredComputer& computer : discover(window, std::move(stop))) {
+            computer.name = CleanName(computer.name);
+            computer.group = CleanName(computer.group);
+            computer.comment = CleanName(computer.comment);
+            if (!computer.name.empty()) {
+                learnt.emplace_back(computer.name, computer.address);
+                found.push_back(std::move(computer));
+            }
+        }
+    } catch (const std::exception&) {
+        // A discovery that failed found nothing.
+    }
+    hosts.Ended(round, learnt);
+    return found;
+}
+
+} // namespace
+
 DiscoveryProvider::~DiscoveryProvider() {
-    // A discovery still running ends within its window; wait for it rather than leave it.
-    if (running_.valid()) {
-        running_.wait();
+    const std::lock_guard lock(mutex_);
+    if (run_) {
+        run_->stop.request_stop();
+        run_->found.wait();
     }
 }
 
-const std::vector<DiscoveredComputer>& DiscoveryProvider::Computers() {
-    if (!found_) {
-        found_.emplace();
-        if (running_.valid()) {
-            try {
-                for (DiscoveredComputer& computer : running_.get()) {
-                    computer.name = CleanName(computer.name);
-                    computer.group = CleanName(computer.group);
-                    computer.comment = CleanName(computer.comment);
-                    if (!computer.name.empty()) {
-                        hosts_.add(computer.name, computer.address);
-                        found_->push_back(std::move(computer));
-                    }
-                }
-            } catch (const std::exception&) {
-                // A discovery that failed found nothing.
-            }
-        }
+void DiscoveryProvider::StartRun() {
+    if (run_) {
+        run_->stop.request_stop();
+        run_->found.wait();
     }
-    return *found_;
+    run_.emplace();
+    run_->round = hosts_.round();
+    hosts_.Started(run_->round);
+    run_->found = std::async(std::launch::async, Discovered, discover_, window_,
+                             run_->stop.get_token(), std::ref(hosts_), run_->round)
+                      .share();
+}
+
+void DiscoveryProvider::Prepare() {
+    const std::lock_guard lock(mutex_);
+    if (!run_ || run_->round != hosts_.round()) {
+        StartRun();
+    }
+}
+
+std::vector<DiscoveredComputer> DiscoveryProvider::Computers() {
+    std::shared_future<std::vector<DiscoveredComputer>> found;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!run_) {
+            return {};
+        }
+        found = run_->found;
+    }
+    return found.get();
 }
 
 NetResource DiscoveryProvider::Entry(std::int32_t displayType, std::string remoteName,
@@ -55,11 +94,12 @@ std::optional<std::vector<NetResource>>
 DiscoveryProvider::List(std::int32_t, std::int32_t, std::int32_t, const NetResource* parent) {
     std::vector<NetResource> entries;
     if (parent == nullptr) {
-        if (running_.valid()) {
-            running_.wait();
+        // The discovery prepared for this round, or a new one.
+        const std::lock_guard lock(mutex_);
+        if (!run_ || run_->round != hosts_.round() || run_->walked) {
+            StartRun();
         }
-        found_.reset();
-        running_ = std::async(std::launch::async, discover_, window_);
+        run_->walked = true;
         entries.push_back(Entry(net::kDisplayNetwork, networkName_, ""));
     } else if (parent->provider.value_or("") != providerName_ || !parent->remoteName) {
         return std::nullopt;

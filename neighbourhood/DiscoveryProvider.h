@@ -6,7 +6,9 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -22,13 +24,15 @@ struct DiscoveredComputer {
     DiscoveredHosts::Address address{};
 };
 
-// A network whose computers announce themselves: discovery starts when the walk opens the root
-// and runs for its window beside the rest of the walk; the network lists the computers' groups,
-// each group its computers ("\\NAME"), so that they lie as deep as the servers of any other
-// network. What it finds also goes into the discovered hosts, for name lookups.
+// A network whose computers announce themselves: discovery starts when the walk is prepared or
+// opens the root, and runs for its window beside the rest; the network lists the computers'
+// groups, each group its computers ("\\NAME"), so that they lie as deep as the servers of any
+// other network. What it finds also goes into the discovered hosts of the round, for lookups.
 class DiscoveryProvider final : public platform::ListingProvider {
 public:
-    using Discover = std::function<std::vector<DiscoveredComputer>(std::chrono::milliseconds)>;
+    // Listens for the window, or until asked to stop.
+    using Discover =
+        std::function<std::vector<DiscoveredComputer>(std::chrono::milliseconds, std::stop_token)>;
 
     DiscoveryProvider(std::string networkName, std::string providerName, Discover discover,
                       std::chrono::milliseconds window, DiscoveredHosts& hosts)
@@ -36,12 +40,24 @@ public:
           discover_(std::move(discover)), window_(window), hosts_(hosts) {}
     ~DiscoveryProvider() override;
 
+    // Starts this round's discovery, unless it runs already.
+    void Prepare() override;
+
 private:
     std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
                                                  std::int32_t usage,
                                                  const NetResource* parent) override;
-    // The running discovery's computers, waited for the first time they are needed.
-    const std::vector<DiscoveredComputer>& Computers();
+    struct Run {
+        DiscoveredHosts::Round round = 0;
+        bool walked = false; // a walk has taken it
+        std::stop_source stop;
+        std::shared_future<std::vector<DiscoveredComputer>> found;
+    };
+
+    // Ends the running discovery and starts one for the current round. Holds mutex_.
+    void StartRun();
+    // The computers of the run that the walk took, waited for; cleaned, the nameless left out.
+    std::vector<DiscoveredComputer> Computers();
     NetResource Entry(std::int32_t displayType, std::string remoteName, std::string comment) const;
 
     std::string networkName_;
@@ -49,8 +65,8 @@ private:
     Discover discover_;
     std::chrono::milliseconds window_;
     DiscoveredHosts& hosts_;
-    std::future<std::vector<DiscoveredComputer>> running_;
-    std::optional<std::vector<DiscoveredComputer>> found_;
+    std::mutex mutex_;
+    std::optional<Run> run_;
 };
 
 } // namespace neighbourhood

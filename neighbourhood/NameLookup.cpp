@@ -1,6 +1,7 @@
 #include "neighbourhood/NameLookup.h"
 
 #include "neighbourhood/netbios/NetbiosNameQuery.h"
+#include "text/Text.h"
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -48,20 +49,60 @@ NameLookup::Lookup NameLookup::NetbiosQuery(std::chrono::milliseconds wait) {
     return [wait](const std::string& name) { return netbios::Query(name, wait); };
 }
 
+NameLookup::Address NameLookup::LookUp(const std::string& name) {
+    if (auto address = system_(name)) {
+        return address;
+    }
+    const auto discovered = [&]() -> Address {
+        if (const auto found = discovered_.find(name)) {
+            return std::vector<std::uint8_t>(found->begin(), found->end());
+        }
+        return std::nullopt;
+    };
+    if (auto address = discovered()) {
+        return address;
+    }
+    // What the discoveries learn comes first; the broadcast's wait overlaps theirs.
+    auto broadcast = std::async(std::launch::async, netbios_, name);
+    discovered_.AwaitDiscoveries(kDiscoveryWait);
+    if (auto address = discovered()) {
+        return address;
+    }
+    return broadcast.get();
+}
+
 std::optional<platform::HostEntry> NameLookup::getHostByName(const std::string& name) {
-    auto address = system_(name);
-    if (!address && discovered_ != nullptr) {
-        if (const auto found = discovered_->find(name)) {
-            address.emplace(found->begin(), found->end());
+    std::optional<std::promise<Address>> mine;
+    std::shared_future<Address> answer;
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto round = discovered_.round(); round != round_) {
+            asked_.clear();
+            round_ = round;
+        }
+        const std::string key = text::AsciiLower(name);
+        if (const auto it = asked_.find(key); it != asked_.end()) {
+            answer = it->second;
+        } else {
+            mine.emplace();
+            answer = mine->get_future().share();
+            asked_.emplace(key, answer);
         }
     }
-    if (!address) {
-        address = netbios_(name);
+    if (mine) {
+        Address address;
+        try {
+            address = LookUp(name);
+        } catch (const std::exception&) {
+            // A lookup that failed found nothing.
+        }
+        mine->set_value(std::move(address));
     }
+    const Address& address = answer.get();
     if (!address) {
         return std::nullopt;
     }
-    return platform::HostEntry{4, {std::move(*address)}};
+    return platform::HostEntry{4, {*address}};
 }
 
 } // namespace neighbourhood

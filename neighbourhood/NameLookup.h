@@ -5,22 +5,29 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
+#include <map>
+#include <mutex>
 
 namespace neighbourhood {
 
 // The socket library of this system. Nothing needs starting on it. A name is looked up by the
-// system resolver; when it does not know the name, among the computers that the current walk
-// discovered; then by a NetBIOS broadcast on the local networks.
+// system resolver; when it does not know the name, among the computers that this round's
+// discoveries learnt (once they have ended); then by a NetBIOS broadcast on the local networks,
+// sent while the discoveries still run. Each name is looked up once a round, however many ask;
+// safe to use from any thread.
 class NameLookup final : public platform::SocketLibrary {
 public:
     // An IPv4 address in network order, or nothing.
-    using Lookup = std::function<std::optional<std::vector<std::uint8_t>>(const std::string&)>;
+    using Address = std::optional<std::vector<std::uint8_t>>;
+    using Lookup = std::function<Address(const std::string&)>;
 
     static Lookup SystemResolver();
     static Lookup NetbiosQuery(std::chrono::milliseconds wait);
+    // Longer than any discovery's window: a discovery that never ends is not waited for.
+    static constexpr std::chrono::milliseconds kDiscoveryWait{5000};
 
-    explicit NameLookup(const DiscoveredHosts* discovered = nullptr,
-                        Lookup system = SystemResolver(),
+    explicit NameLookup(const DiscoveredHosts& discovered, Lookup system = SystemResolver(),
                         Lookup netbios = NetbiosQuery(std::chrono::milliseconds(500)))
         : discovered_(discovered), system_(std::move(system)), netbios_(std::move(netbios)) {}
 
@@ -29,9 +36,14 @@ public:
     int cleanup() override { return 0; }
 
 private:
-    const DiscoveredHosts* discovered_;
+    Address LookUp(const std::string& name);
+
+    const DiscoveredHosts& discovered_;
     Lookup system_;
     Lookup netbios_;
+    std::mutex mutex_;
+    DiscoveredHosts::Round round_ = 0;
+    std::map<std::string, std::shared_future<Address>> asked_; // by lower-case name
 };
 
 } // namespace neighbourhood

@@ -19,11 +19,13 @@ struct Neighbourhood {
     static constexpr char kWsdProvider[] = "WSD";
     static constexpr char kMdnsProvider[] = "mDNS";
 
-    static std::vector<DiscoveredComputer> WsdComputers(std::chrono::milliseconds window);
-    static std::vector<DiscoveredComputer> MdnsComputers(std::chrono::milliseconds window);
+    static std::vector<DiscoveredComputer> WsdComputers(std::chrono::milliseconds window,
+                                                        std::stop_token stop);
+    static std::vector<DiscoveredComputer> MdnsComputers(std::chrono::milliseconds window,
+                                                         std::stop_token stop);
 
     DiscoveredHosts discovered;
-    NameLookup resolver{&discovered};
+    NameLookup resolver{discovered};
     SmbProvider smb{resolver};
     DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers, kDiscoveryWindow,
                           discovered};

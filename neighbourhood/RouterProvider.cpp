@@ -87,11 +87,16 @@ std::optional<std::vector<NetResource>> RouterProvider::List(std::int32_t scope,
                                                              const NetResource* parent) {
     std::vector<NetResource> entries;
     if (parent == nullptr) {
-        // A new walk: every member starts, and nothing is listed yet.
+        // A new walk, in the round prepared for it or a new one: every member starts, and
+        // nothing is listed yet.
+        const std::lock_guard lock(roundMutex_);
+        if (!prepared_) {
+            discovered_.BeginRound();
+        }
+        prepared_ = false;
         listedNames_.clear();
         listed_.clear();
         addresses_.clear();
-        discovered_.clear();
         for (const Member& member : members_) {
             if (auto networks = ReadAll(*member.provider, scope, type, usage, nullptr)) {
                 std::move(networks->begin(), networks->end(), std::back_inserter(entries));
@@ -105,13 +110,24 @@ std::optional<std::vector<NetResource>> RouterProvider::List(std::int32_t scope,
         if (member == members_.end()) {
             return std::nullopt;
         }
-        auto children = ReadAll(*member->provider, scope, type, usage, parent);
-        if (!children) {
-            return std::nullopt;
-        }
-        entries = KeepNew(std::move(*children));
+        return ReadAll(*member->provider, scope, type, usage, parent);
     }
     return entries;
+}
+
+std::vector<NetResource> RouterProvider::Settle(std::vector<NetResource> entries) {
+    return KeepNew(std::move(entries));
+}
+
+void RouterProvider::Prepare() {
+    const std::lock_guard lock(roundMutex_);
+    if (!prepared_) {
+        discovered_.BeginRound();
+        prepared_ = true;
+    }
+    for (const Member& member : members_) {
+        member.provider->Prepare();
+    }
 }
 
 } // namespace neighbourhood

@@ -5,6 +5,7 @@
 #include "platform/common/ListingProvider.h"
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ using platform::NetResource;
 // Several network providers as one, in a fixed order: the root holds each provider's networks,
 // and every other container is opened by the provider that listed it (its provider text). A
 // computer that more than one provider finds is listed by the first of them only: matched by
-// name in any case, or by address.
+// name in any case, or by address, in walk order whatever order the containers open in.
 class RouterProvider final : public platform::ListingProvider {
 public:
     struct Member {
@@ -25,15 +26,19 @@ public:
     };
 
     // The resolver gives the addresses of computers whose provider does not tell them; the
-    // discovered hosts, emptied at the start of each walk, those that discovery learnt.
+    // discovered hosts, which begin a round with each walk, those that discovery learnt.
     RouterProvider(std::vector<Member> members, platform::SocketLibrary& resolver,
                    DiscoveredHosts& discovered)
         : members_(std::move(members)), resolver_(resolver), discovered_(discovered) {}
+
+    // Begins the round of the coming walk and prepares every member.
+    void Prepare() override;
 
 private:
     std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
                                                  std::int32_t usage,
                                                  const NetResource* parent) override;
+    std::vector<NetResource> Settle(std::vector<NetResource> entries) override;
     // Every entry of one container of a member, read to the end.
     std::optional<std::vector<NetResource>> ReadAll(platform::NetworkProvider& provider,
                                                     std::int32_t scope, std::int32_t type,
@@ -45,6 +50,9 @@ private:
     std::vector<Member> members_;
     platform::SocketLibrary& resolver_;
     DiscoveredHosts& discovered_;
+    std::mutex roundMutex_;
+    bool prepared_ = false; // a round begun for a walk that has not come yet
+    // Of the walk, used in its order only.
     std::set<std::string> listedNames_; // lower case
     std::vector<std::string> listed_;   // as listed, to resolve when needed
     std::map<std::string, std::optional<DiscoveredHosts::Address>> addresses_;

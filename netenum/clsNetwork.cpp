@@ -1,6 +1,12 @@
 #include "netenum/clsNetwork.h"
 
+#include <deque>
+#include <future>
+
 namespace {
+
+// Every enumeration asks for all usages.
+constexpr std::int32_t kAllUsages = 0;
 
 clsNetwork::ResourceRecord ToRecord(const platform::NetResource& entry) {
     return {entry.scope,
@@ -21,33 +27,66 @@ platform::NetResource ToResource(const clsNetwork::ResourceRecord& record) {
 } // namespace
 
 void clsNetwork::Reset() {
-    using platform::net::kScopeGlobalNet;
-    using platform::net::kUsageContainer;
-    constexpr std::int32_t kAllUsages = 0;
-
-    bool first = true;
-    std::size_t next = 0;
-    std::size_t stored = 0;
-    do {
-        std::optional<platform::NetworkProvider::Handle> handle;
-        if (first) {
-            handle = provider_.open(kScopeGlobalNet, GetResourceType(), kAllUsages, nullptr);
-            first = false;
-        } else {
-            // Copied: reading the container may grow the table under the reference.
-            const ResourceRecord parent = (*records_)[next];
-            if ((parent.usage & kUsageContainer) != 0) {
-                const platform::NetResource resource = ToResource(parent);
-                handle = provider_.open(kScopeGlobalNet, GetResourceType(), kAllUsages, &resource);
+    using Handle = platform::NetworkProvider::Handle;
+    using Open = std::future<std::optional<Handle>>;
+    const auto ready = [](std::optional<Handle> handle) {
+        std::promise<std::optional<Handle>> promise;
+        promise.set_value(handle);
+        return promise.get_future();
+    };
+    // Opens that ran ahead of a walk that ended early are closed again.
+    std::deque<Open> opening;
+    struct CloseLeftOver {
+        std::deque<Open>& opening;
+        platform::NetworkProvider& provider;
+        ~CloseLeftOver() {
+            for (Open& open : opening) {
+                try {
+                    if (const auto handle = open.get()) {
+                        provider.close(*handle);
+                    }
+                } catch (const std::exception&) {
+                }
             }
-            ++next;
         }
+    } closeLeftOver{opening, provider_};
+
+    std::size_t stored = 0;
+    if (const auto root = provider_.open(platform::net::kScopeGlobalNet, GetResourceType(),
+                                         kAllUsages, nullptr)) {
+        stored = ReadContainer(*root, stored);
+        provider_.close(*root);
+    }
+    // Every record in the order stored; a container is opened while those before it are read.
+    for (std::size_t next = 0; next < stored && stored < kMaxRecords; ++next) {
+        while (opening.size() < parallelOpens_ && next + opening.size() < stored) {
+            // Copied: reading a container may grow the table under a reference.
+            const ResourceRecord record = (*records_)[next + opening.size()];
+            const bool container = (record.usage & platform::net::kUsageContainer) != 0;
+            opening.push_back(
+                container && parallelOpens_ > 1
+                    ? std::async(std::launch::async, [this, record] { return OpenRecord(record); })
+                    : ready(container ? OpenRecord(record) : std::nullopt));
+        }
+        std::optional<Handle> handle;
+        try {
+            handle = opening.front().get();
+        } catch (const std::exception&) {
+            // An open that failed opened nothing.
+        }
+        opening.pop_front();
         if (handle) {
             stored = ReadContainer(*handle, stored);
             provider_.close(*handle);
         }
-    } while (next < stored && stored < kMaxRecords);
+    }
     BuildLists();
+}
+
+std::optional<platform::NetworkProvider::Handle>
+clsNetwork::OpenRecord(const ResourceRecord& record) {
+    const platform::NetResource resource = ToResource(record);
+    return provider_.open(platform::net::kScopeGlobalNet, GetResourceType(), kAllUsages, &resource);
 }
 
 std::size_t clsNetwork::ReadContainer(platform::NetworkProvider::Handle handle,
@@ -63,6 +102,9 @@ std::size_t clsNetwork::ReadContainer(platform::NetworkProvider::Handle handle,
             records_->resize(stored);
             for (const auto& entry : outcome.entries) {
                 records_->push_back(ToRecord(entry));
+                if (observer_) {
+                    observer_(records_->back());
+                }
             }
             stored = records_->size();
         }

@@ -49,11 +49,15 @@ struct ReadOutcome {
 };
 
 // Walks the neighbourhood one container at a time: open the root (no parent) or a container
-// record, read it in pieces that fit a byte budget, close it.
+// record, read it in pieces that fit a byte budget, close it. Containers may be opened from
+// several threads at once; a walk reads them one at a time, in walk order.
 class NetworkProvider {
 public:
     using Handle = std::uint64_t;
     virtual ~NetworkProvider() = default;
+    // A walk comes soon: start now what takes long (listening for computers that announce
+    // themselves), so that it overlaps what the caller does before. Calling it is optional.
+    virtual void Prepare() {}
     virtual std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
                                        const NetResource* parent) = 0;
     // Entries that fit the budget as records plus their NUL-terminated strings. kResultOk with

@@ -81,7 +81,7 @@ std::string QuestionKey(const Question& question) {
 
 } // namespace
 
-std::vector<Computer> Discover(std::chrono::milliseconds window) {
+std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token stop) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto deadline = start + window;
@@ -113,7 +113,7 @@ std::vector<Computer> Discover(std::chrono::milliseconds window) {
         pollers.push_back({sock.fd(), POLLIN, 0});
     }
     std::size_t round = 0;
-    for (auto now = start; now < deadline; now = Clock::now()) {
+    for (auto now = start; now < deadline && !stop.stop_requested(); now = Clock::now()) {
         if (round < std::size(kRounds) && now >= start + kRounds[round]) {
             std::vector<Question> questions = BrowseQuestions();
             const std::vector<Question> missing = collector.Missing();
@@ -137,10 +137,10 @@ std::vector<Computer> Discover(std::chrono::milliseconds window) {
             until = std::min(until, start + kRounds[round]);
         }
         // Rounded up, so that the loop does not spin through the last part of a millisecond;
-        // capped, so that a long window cannot overflow poll's int.
+        // capped, so that a request to stop is seen soon.
         const auto wait =
             std::clamp(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()),
-                       std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
+                       std::chrono::milliseconds(0), std::chrono::milliseconds(50));
         if (poll(pollers.data(), pollers.size(), static_cast<int>(wait.count())) <= 0) {
             continue;
         }

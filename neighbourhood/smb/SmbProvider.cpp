@@ -105,6 +105,7 @@ std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int
     std::optional<std::vector<NetResource>> entries;
     if (parent == nullptr) {
         // A walk begins: nothing learnt by an earlier walk is used.
+        const std::lock_guard lock(library_);
         if (context_) {
             smbc_getFunctionPurgeCachedServers(context_.get())(context_.get());
         }
@@ -114,6 +115,7 @@ std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int
         return std::nullopt;
     } else if (parent->displayType == kDisplayNetwork) {
         // The browse list exists only in SMB1.
+        const std::lock_guard lock(library_);
         if (const auto workgroups = ListDirectory(Library(), "smb://", "NT1", "NT1")) {
             entries.emplace();
             for (const DirEntry& found : *workgroups) {
@@ -124,6 +126,7 @@ std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int
             }
         }
     } else if (parent->displayType == kDisplayDomain) {
+        const std::lock_guard lock(library_);
         if (const auto servers =
                 ListDirectory(Library(), "smb://" + *parent->remoteName, "NT1", "NT1")) {
             entries.emplace();
@@ -138,6 +141,11 @@ std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int
         entries = Shares(parent->remoteName->substr(2), type);
     }
     return entries;
+}
+
+void SmbProvider::Prepare() {
+    const std::lock_guard lock(library_);
+    Library();
 }
 
 SMBCCTX* SmbProvider::Library() {
@@ -169,14 +177,18 @@ std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& s
     // By the address just found: the library would look the name up again, the slow way on
     // networks that answer names only by broadcast. Servers that refuse SMB1 list their shares
     // over SMB2 or 3.
+    std::unique_lock lock(library_);
     auto shares = ListDirectory(Library(), "smb://" + *address, "NT1", "SMB3");
     if (!shares) {
         // A server that answered the probe can still fail its first listing while it starts
         // the service that lists shares: once more, on a fresh connection.
-        smbc_getFunctionPurgeCachedServers(Library())(Library());
+        lock.unlock();
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        lock.lock();
+        smbc_getFunctionPurgeCachedServers(Library())(Library());
         shares = ListDirectory(Library(), "smb://" + *address, "NT1", "SMB3");
     }
+    lock.unlock();
     if (!shares) {
         return std::nullopt;
     }

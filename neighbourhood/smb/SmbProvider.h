@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 
 struct _SMBCCTX;
 
@@ -31,18 +32,25 @@ public:
                          std::chrono::milliseconds probeWait = std::chrono::milliseconds(1500))
         : resolver_(resolver), probeWait_(probeWait) {}
 
+    // Starts the library, off the thread that will walk.
+    void Prepare() override;
+
 private:
     std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
                                                  std::int32_t usage,
                                                  const NetResource* parent) override;
     std::optional<std::vector<NetResource>> Shares(const std::string& server, std::int32_t type);
-    // The library's context, made at first use; null when the library cannot start.
+    // The library's context, made at first use; null when the library cannot start. Holds
+    // library_.
     _SMBCCTX* Library();
     // The server's address as dotted text when it accepts connections.
     std::optional<std::string> Reachable(const std::string& server);
 
     platform::SocketLibrary& resolver_;
     std::chrono::milliseconds probeWait_;
+    // The library is called by one thread at a time: its protocol range is a setting of the
+    // whole process. Probes, where a walk waits for servers that are down, run outside.
+    std::mutex library_;
     // One for the provider's life (each costs the library memory it never gives back),
     // emptied of cached servers when a walk begins.
     Context context_;

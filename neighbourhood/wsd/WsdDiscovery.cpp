@@ -28,6 +28,8 @@ constexpr std::uint16_t kPort = 3702;
 constexpr char kGroup[] = "239.255.255.250";
 constexpr long kMaxTransfers = 16;
 constexpr Milliseconds kConnectTimeout{1000};
+// How often a wait looks whether the discovery is to stop.
+constexpr Milliseconds kStopCheck{50};
 // Datagrams read from one socket before the schedule gets its turn again.
 constexpr int kReadBurst = 256;
 
@@ -188,7 +190,7 @@ void Receive(const Socket& link, int index, std::vector<char>& buffer, Endpoints
 
 } // namespace
 
-std::vector<Computer> Discover(Milliseconds window) {
+std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto elapsed = [start] {
@@ -211,7 +213,7 @@ std::vector<Computer> Discover(Milliseconds window) {
     }
     std::vector<char> buffer(64 * 1024);
     std::string probe;
-    for (Milliseconds now = elapsed(); now < window; now = elapsed()) {
+    for (Milliseconds now = elapsed(); now < window && !stop.stop_requested(); now = elapsed()) {
         const Schedule::Due due = schedule.Take(now);
         if (due.freshProbe) {
             const std::string id = NewMessageId();
@@ -239,8 +241,9 @@ std::vector<Computer> Discover(Milliseconds window) {
         // Past End() the schedule sends nothing more, whatever it had left.
         const Milliseconds at = elapsed();
         const Milliseconds until = at < schedule.End() ? schedule.Next() : window;
-        requests.Wait(
-            waits, std::clamp(until - at, Milliseconds{0}, std::max(Milliseconds{0}, window - at)));
+        requests.Wait(waits,
+                      std::min(kStopCheck, std::clamp(until - at, Milliseconds{0},
+                                                      std::max(Milliseconds{0}, window - at))));
         for (std::size_t i = 0; i < links.size(); ++i) {
             if ((waits[i].revents & CURL_WAIT_POLLIN) != 0) {
                 Receive(links[i], static_cast<int>(i), buffer, endpoints);

@@ -36,20 +36,33 @@ std::optional<NetworkProvider::Handle> ListingProvider::open(std::int32_t scope,
     if (!entries) {
         return std::nullopt;
     }
+    auto open = std::make_unique<Open>();
+    open->listed = std::move(*entries);
+    const std::lock_guard lock(mutex_);
     const Handle handle = next_++;
-    open_.emplace(handle, EntryCursor(std::move(*entries)));
+    open_.emplace(handle, std::move(open));
     return handle;
 }
 
 ReadOutcome ListingProvider::read(Handle handle, std::size_t budget) {
-    const auto it = open_.find(handle);
-    if (it == open_.end()) {
-        return {net::kResultInvalidHandle, {}};
+    Open* open = nullptr;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto it = open_.find(handle);
+        if (it == open_.end()) {
+            return {net::kResultInvalidHandle, {}};
+        }
+        open = it->second.get();
     }
-    return it->second.next(budget);
+    // Only the walk reads and closes this handle, so its entry stays while it is used here.
+    if (!open->cursor) {
+        open->cursor.emplace(Settle(std::move(open->listed)));
+    }
+    return open->cursor->next(budget);
 }
 
 void ListingProvider::close(Handle handle) {
+    const std::lock_guard lock(mutex_);
     open_.erase(handle);
 }
 

@@ -3,6 +3,8 @@
 #include "platform/NetworkProvider.h"
 
 #include <map>
+#include <memory>
+#include <mutex>
 
 namespace platform {
 
@@ -21,6 +23,7 @@ private:
 };
 
 // A provider that lists a container whole when it is opened and hands the list out in reads.
+// Opens may run on several threads at once; reads and closes come from the walk, in its order.
 class ListingProvider : public NetworkProvider {
 public:
     std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
@@ -32,9 +35,18 @@ protected:
     // The entries of the root (no parent) or of a container; nothing when it cannot be opened.
     virtual std::optional<std::vector<NetResource>>
     List(std::int32_t scope, std::int32_t type, std::int32_t usage, const NetResource* parent) = 0;
+    // What a container's listing finally holds, asked before its first read: in walk order,
+    // whatever order the opens ran in.
+    virtual std::vector<NetResource> Settle(std::vector<NetResource> entries) { return entries; }
 
 private:
-    std::map<Handle, EntryCursor> open_;
+    struct Open {
+        std::vector<NetResource> listed;
+        std::optional<EntryCursor> cursor; // once settled
+    };
+
+    std::mutex mutex_;
+    std::map<Handle, std::unique_ptr<Open>> open_;
     Handle next_ = 1;
 };
 

@@ -96,7 +96,8 @@ protected:
 } // namespace
 
 TEST_F(SmbLab, TheEnumeratorSeesWhatTheReferenceClientSees) {
-    neighbourhood::NameLookup sockets;
+    const neighbourhood::DiscoveredHosts nothingDiscovered;
+    neighbourhood::NameLookup sockets(nothingDiscovered);
     neighbourhood::SmbProvider provider(sockets);
     platform::posix::PosixComputer names;
     clsNetwork network(provider, names);
@@ -132,7 +133,8 @@ TEST_F(SmbLab, TheEnumeratorSeesWhatTheReferenceClientSees) {
 }
 
 TEST_F(SmbLab, EveryServerNameResolvesToItsServer) {
-    neighbourhood::NameLookup sockets;
+    const neighbourhood::DiscoveredHosts nothingDiscovered;
+    neighbourhood::NameLookup sockets(nothingDiscovered);
     fakes::Messages messages;
     for (const auto& [name, address] : LabServers()) {
         EXPECT_EQ(modIP::ResolveHostAddress(sockets, messages, name), address) << name;

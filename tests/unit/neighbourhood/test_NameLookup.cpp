@@ -2,34 +2,84 @@
 
 #include <gtest/gtest.h>
 
-using neighbourhood::DiscoveredHosts;
+#include <atomic>
+#include <mutex>
+#include <thread>
 
-TEST(NameLookup, AsksTheSystemThenDiscoveryThenNetbios) {
+using neighbourhood::DiscoveredHosts;
+using neighbourhood::NameLookup;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A lookup that knows one name and notes every name it is asked for.
+struct Source {
+    std::string label;
+    std::string known;
+    Bytes address;
+    std::mutex& mutex;
+    std::vector<std::string>& asked;
+    NameLookup::Address operator()(const std::string& name) const {
+        const std::lock_guard lock(mutex);
+        asked.push_back(label + ":" + name);
+        return name == known ? NameLookup::Address(address) : std::nullopt;
+    }
+};
+
+Bytes AddressOf(NameLookup& lookup, const std::string& name) {
+    const auto host = lookup.getHostByName(name);
+    return host ? host->addresses.front() : Bytes{};
+}
+
+} // namespace
+
+TEST(NameLookup, AsksTheSystemThenDiscoveryThenNetbiosOnceARound) {
+    std::mutex mutex;
     std::vector<std::string> asked;
-    auto lookup = [&asked](std::string source, std::string known,
-                           std::vector<std::uint8_t> address) {
-        return [&asked, source, known,
-                address](const std::string& name) -> std::optional<std::vector<std::uint8_t>> {
-            asked.push_back(source + ":" + name);
-            if (name == known) {
-                return address;
-            }
-            return std::nullopt;
-        };
-    };
     DiscoveredHosts hosts;
-    hosts.add("Mac-Mini", {10, 0, 0, 7});
-    hosts.add("both", {10, 0, 0, 8});
-    neighbourhood::NameLookup sockets(&hosts, lookup("system", "both", {1, 1, 1, 1}),
-                                      lookup("netbios", "SRV1", {10, 0, 0, 1}));
-    EXPECT_EQ(sockets.getHostByName("both")->addresses.front(),
-              (std::vector<std::uint8_t>{1, 1, 1, 1}));
-    EXPECT_EQ(sockets.getHostByName("MAC-MINI")->addresses.front(),
-              (std::vector<std::uint8_t>{10, 0, 0, 7}));
-    EXPECT_EQ(sockets.getHostByName("SRV1")->addresses.front(),
-              (std::vector<std::uint8_t>{10, 0, 0, 1}));
-    EXPECT_FALSE(sockets.getHostByName("nowhere"));
+    const auto round = hosts.BeginRound();
+    hosts.Started(round);
+    hosts.Ended(round, {{"Mac-Mini", {10, 0, 0, 7}}, {"both", {10, 0, 0, 8}}});
+    NameLookup lookup(hosts, Source{"system", "both", {1, 1, 1, 1}, mutex, asked},
+                      Source{"netbios", "SRV1", {10, 0, 0, 1}, mutex, asked});
+    EXPECT_EQ(AddressOf(lookup, "both"), (Bytes{1, 1, 1, 1}));
+    EXPECT_EQ(AddressOf(lookup, "MAC-MINI"), (Bytes{10, 0, 0, 7}));
+    EXPECT_EQ(AddressOf(lookup, "SRV1"), (Bytes{10, 0, 0, 1}));
+    EXPECT_EQ(AddressOf(lookup, "nowhere"), Bytes{});
+    // Asked again in the same round, in any case: the answers stand.
+    EXPECT_EQ(AddressOf(lookup, "srv1"), (Bytes{10, 0, 0, 1}));
+    EXPECT_EQ(AddressOf(lookup, "Nowhere"), Bytes{});
     EXPECT_EQ(asked,
               (std::vector<std::string>{"system:both", "system:MAC-MINI", "system:SRV1",
                                         "netbios:SRV1", "system:nowhere", "netbios:nowhere"}));
+    // A new round asks anew, and forgets what the last round discovered.
+    hosts.BeginRound();
+    EXPECT_EQ(AddressOf(lookup, "srv1"), Bytes{});
+    EXPECT_EQ(AddressOf(lookup, "Mac-Mini"), Bytes{});
+}
+
+TEST(NameLookup, WaitsForTheRoundsDiscoveriesAndAsksOnceForAllWhoAsk) {
+    std::mutex mutex;
+    std::vector<std::string> asked;
+    DiscoveredHosts hosts;
+    const auto round = hosts.BeginRound();
+    hosts.Started(round);
+    // NetBIOS knows the name too, but what discovery learns comes first.
+    NameLookup lookup(hosts, Source{"system", "", {}, mutex, asked},
+                      Source{"netbios", "WINPC", {10, 0, 0, 99}, mutex, asked});
+    std::vector<Bytes> answers(8);
+    std::vector<std::thread> askers;
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        askers.emplace_back([&, i] { answers[i] = AddressOf(lookup, i % 2 ? "winpc" : "WINPC"); });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    hosts.Ended(round, {{"WinPC", {10, 0, 0, 5}}});
+    for (std::thread& asker : askers) {
+        asker.join();
+    }
+    for (const Bytes& answer : answers) {
+        EXPECT_EQ(answer, (Bytes{10, 0, 0, 5}));
+    }
+    EXPECT_EQ(asked.size(), 2u) << "one system lookup and one broadcast for all";
 }

@@ -41,7 +41,7 @@ struct Walk {
     }
 
     DiscoveryProvider::Discover Probe(const std::vector<DiscoveredComputer>& found) {
-        return [this, &found](std::chrono::milliseconds) {
+        return [this, &found](std::chrono::milliseconds, std::stop_token) {
             // Both discoveries must run at the same time, not one after the other.
             ++running;
             for (int i = 0; i < 100 && running < 2; ++i) {
