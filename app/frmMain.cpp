@@ -1,11 +1,11 @@
 #include "app/frmMain.h"
 
+#include "app/Background.h"
 #include "app/CommonDialog.h"
 #include "app/ReportFile.h"
-#include "netenum/clsNetwork.h"
+#include "listfill/ListFill.h"
 #include "netquery/GetSource.h"
 #include "report/Report.h"
-#include "resolve/modIP.h"
 #include "ui/BuildConfig.h"
 #include "ui/Controls.h"
 #include "ui/Fonts.h"
@@ -51,11 +51,26 @@ QString FromLocal(const std::string& text) {
 
 } // namespace
 
+// Shows each message on the window's thread; the thread that asks waits until it is closed.
+class frmMain::MailboxMessages final : public platform::MessageBox {
+public:
+    MailboxMessages(Mailbox::Address mailbox, platform::MessageBox& shown)
+        : mailbox_(std::move(mailbox)), shown_(shown) {}
+    void show(const std::string& text) override {
+        mailbox_.call([this, text] { shown_.show(text); });
+    }
+
+private:
+    Mailbox::Address mailbox_;
+    platform::MessageBox& shown_;
+};
+
 frmMain::frmMain(const platform::Services& services, MainSeams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      services_(services), seams_(std::move(seams)),
+      services_(services), seams_(std::move(seams)), mailbox_(new Mailbox(this)),
+      fillMessages_(std::make_unique<MailboxMessages>(mailbox_->address(), seams_.messageBox)),
       ImageList1(IconFrom(QStringLiteral("netpc"), {16, 32, 48})) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(velnor::kTitle));
@@ -171,73 +186,84 @@ void frmMain::SetTabOrder() {
 }
 
 void frmMain::ConnectClick(QPushButton* button, void (frmMain::*handler)()) {
-    connect(button, &QPushButton::clicked, this, [this, handler] { Guarded(handler); });
+    connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
 }
 
-void frmMain::Guarded(void (frmMain::*handler)()) {
-    try {
-        (this->*handler)();
-    } catch (const ProgramEnding&) {
-        // The program ended inside the handler; nothing more of it runs.
-    }
+frmMain::~frmMain() {
+    // Nothing that still runs elsewhere reaches the window from now on.
+    mailbox_->close();
+    load_.reset();
 }
 
 bool frmMain::Load() {
-    Guarded(&frmMain::Form_Load);
+    Form_Load();
     return !unloaded_;
+}
+
+bool frmMain::isLoading() const {
+    return load_ && !load_->done();
 }
 
 template <typename StepBody> void frmMain::Step(StepBody&& body) {
     if (unloaded_) {
-        throw ProgramEnding{};
+        return;
     }
     try {
         body();
     } catch (const std::exception&) {
         // Skip-on-error: the rest of this step is abandoned, the sequence goes on.
     }
-    if (unloaded_) {
-        throw ProgramEnding{};
-    }
 }
 
-void frmMain::Yield() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (unloaded_) {
-        throw ProgramEnding{};
-    }
+template <typename Work> auto frmMain::Off(Work work) {
+    return OffThread<Work>(mailbox_->address(), std::move(work));
 }
 
-void frmMain::ShowAndPaint() {
+void frmMain::ShowOnce() {
     if (isVisible()) {
         return;
     }
     show();
-    // The window system maps a new window asynchronously; wait briefly so that it paints
-    // before the blocking network steps.
-    QElapsedTimer waited;
-    waited.start();
-    while (windowHandle() != nullptr && !windowHandle()->isExposed() && waited.elapsed() < 500) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    // Only now does the window system tell the size of the frame around the window.
+    // The window system tells the size of the frame around the window once it is shown.
     CentreOnScreen(*this);
 }
 
 void frmMain::Form_Load() {
-    Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Getting Information . . .")); });
-    Step([&] { ShowAndPaint(); });
-    Step([&] { Yield(); });
+    // One load at a time: Refresh during a load starts nothing.
+    if (isLoading() || unloaded_) {
+        return;
+    }
+    load_.emplace(LoadSequence());
+}
 
+Sequence frmMain::LoadSequence() {
+    Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Getting Information . . .")); });
+    Step([&] { ShowOnce(); });
+    // What takes long in the walk (listening for computers that announce themselves) starts
+    // now, beside the address page.
+    Step([&] { Background::Run([network = &services_.network] { network->Prepare(); }); });
+
+    // Each wait is a named awaiter and each result a variable of the whole sequence: GCC 12
+    // destroys temporaries of a co_await twice in some places.
     const std::string url = velnor::AddressPageUrl();
+    platform::Internet* internet = &services_.internet;
     // A test that fails to run at all counts as passed: the fetch then finds out.
     bool connected = true;
-    Step([&] { connected = GetSource::CheckConnection(services_.internet, url); });
+    try {
+        auto checked = Off([internet, url] { return GetSource::CheckConnection(*internet, url); });
+        connected = co_await checked;
+    } catch (const std::exception&) {
+    }
+    // The page as fetched is what is searched: a Save or Copy meanwhile may put its own text
+    // into txtInfo.
+    std::string page;
     if (connected) {
-        Step([&] { txtInfo->setText(FromLocal(GetSource::GetPageText(services_.internet, url))); });
-        Step([&] { Yield(); });
-        std::string page;
-        Step([&] { page = ToLocal(txtInfo->text()); });
+        try {
+            auto fetched = Off([internet, url] { return GetSource::GetPageText(*internet, url); });
+            page = co_await fetched;
+        } catch (const std::exception&) {
+        }
+        Step([&] { txtInfo->setText(FromLocal(page)); });
         Step([&] {
             SetCaption(lblExtIP,
                        QStringLiteral("Internet IP: ") +
@@ -251,21 +277,43 @@ void frmMain::Form_Load() {
         Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
     }
 
-    Step([&] {
-        const bool installed = (services_.metrics.networkMetric() & 0x2) == 0x2;
-        SetCaption(lblAnswer, installed ? QStringLiteral("Network is Installed")
-                                        : QStringLiteral("Network is not Installed"));
-    });
+    std::optional<int> metric;
+    try {
+        auto measured = Off([metrics = &services_.metrics] { return metrics->networkMetric(); });
+        metric = co_await measured;
+    } catch (const std::exception&) {
+    }
+    if (metric) {
+        Step([&] {
+            SetCaption(lblAnswer, (*metric & 0x2) == 0x2
+                                      ? QStringLiteral("Network is Installed")
+                                      : QStringLiteral("Network is not Installed"));
+        });
+    }
     Step([&] { cmdRefresh_Click(); });
-    Step([&] {
-        SetCaption(lblLIP,
-                   QStringLiteral("Local IP: ") + FromLocal(services_.localMachine.localIP()));
-    });
-    Step([&] {
-        SetCaption(lblLHost, QStringLiteral("Local Host: ") +
-                                 FromLocal(services_.localMachine.localHostName()).toUpper());
-    });
-    Step([&] { Yield(); });
+    co_await FillEnded{*this};
+
+    platform::LocalMachine* machine = &services_.localMachine;
+    std::optional<std::string> ip;
+    try {
+        auto read = Off([machine] { return machine->localIP(); });
+        ip = co_await read;
+    } catch (const std::exception&) {
+    }
+    if (ip) {
+        Step([&] { SetCaption(lblLIP, QStringLiteral("Local IP: ") + FromLocal(*ip)); });
+    }
+    std::optional<std::string> host;
+    try {
+        auto read = Off([machine] { return machine->localHostName(); });
+        host = co_await read;
+    } catch (const std::exception&) {
+    }
+    if (host) {
+        Step([&] {
+            SetCaption(lblLHost, QStringLiteral("Local Host: ") + FromLocal(*host).toUpper());
+        });
+    }
     Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Information Retrieved")); });
 
     // A count that cannot be read counts as an empty list.
@@ -284,10 +332,8 @@ void frmMain::cmdRefresh2_Click() {
 }
 
 QTreeWidgetItem* frmMain::AddRow(const QString& key, const QString& text, const QIcon& smallIcon) {
-    for (int i = 0; i < lstPCList->topLevelItemCount(); ++i) {
-        if (lstPCList->topLevelItem(i)->data(0, Qt::UserRole).toString() == key) {
-            throw std::invalid_argument("key already in the list");
-        }
+    if (RowByKey(key) != nullptr) {
+        throw std::invalid_argument("key already in the list");
     }
     auto* row = new QTreeWidgetItem(lstPCList);
     row->setData(0, Qt::UserRole, key);
@@ -296,37 +342,54 @@ QTreeWidgetItem* frmMain::AddRow(const QString& key, const QString& text, const 
     return row;
 }
 
+QTreeWidgetItem* frmMain::RowByKey(const QString& key) const {
+    for (int i = 0; i < lstPCList->topLevelItemCount(); ++i) {
+        if (lstPCList->topLevelItem(i)->data(0, Qt::UserRole).toString() == key) {
+            return lstPCList->topLevelItem(i);
+        }
+    }
+    return nullptr;
+}
+
 void frmMain::cmdRefresh_Click() {
+    // One fill at a time.
+    if (filling_ || unloaded_) {
+        return;
+    }
     Step([&] { lstPCList->clear(); });
     Step([&] { setCursor(Qt::WaitCursor); });
-    std::optional<clsNetwork> network;
-    Step([&] { network.emplace(services_.network, services_.localNames); });
-    Step([&] { network.value().SetResourceType(platform::net::kTypeAny); });
-    Step([&] { Yield(); });
-    Step([&] { network.value().Reset(); });
-    Step([&] { Yield(); });
-    QStringList parts;
-    Step([&] {
-        const QString servers = FromLocal(network.value().GetServerList());
-        // The empty list has no part at all; n names give n + 1 parts, the last one empty.
-        if (!servers.isEmpty()) {
-            parts = servers.split(u'|');
-        }
-    });
-    for (const QString& part : parts) {
-        Step([&] {
-            // The first two characters are the server's leading backslashes.
-            const QString name = part.mid(2);
-            if (name.isEmpty()) {
-                return;
-            }
-            QTreeWidgetItem* row = AddRow(QStringLiteral("KEY_") + name, name, ImageList1);
-            row->setText(1, FromLocal(modIP::ResolveHostAddress(
-                                services_.resolver, seams_.messageBox, ToLocal(row->text(0)))));
+    filling_ = true;
+    const Mailbox::Address mailbox = mailbox_->address();
+    ListFill::Events events;
+    events.row = [this, mailbox](const std::string& name) {
+        mailbox.post([this, name] {
+            Step([&] {
+                const QString text = FromLocal(name);
+                AddRow(QStringLiteral("KEY_") + text, text, ImageList1);
+            });
         });
-    }
-    network.reset();
+    };
+    events.address = [this, mailbox](const std::string& name, const std::string& address) {
+        mailbox.post([this, name, address] {
+            Step([&] {
+                if (QTreeWidgetItem* row = RowByKey(QStringLiteral("KEY_") + FromLocal(name))) {
+                    row->setText(1, FromLocal(address));
+                }
+            });
+        });
+    };
+    events.done = [this, mailbox] { mailbox.post([this] { FillDone(); }); };
+    ListFill::Start({services_.network, services_.localNames, services_.resolver, *fillMessages_},
+                    std::move(events),
+                    [](std::function<void()> work) { Background::Run(std::move(work)); });
+}
+
+void frmMain::FillDone() {
+    filling_ = false;
     Step([&] { unsetCursor(); });
+    if (const auto waiting = std::exchange(afterFill_, {})) {
+        waiting.resume();
+    }
 }
 
 void frmMain::ResetFields() {
@@ -376,6 +439,8 @@ void frmMain::Form_Unload() {
         return;
     }
     unloaded_ = true;
+    // The load and the fill stop where they are; what they wait for finishes unseen.
+    mailbox_->close();
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window != this && window->isVisible()) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "about/frmAbout.h"
+#include "app/Mailbox.h"
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
+#include "app/Sequence.h"
 #include "platform/MessageBox.h"
 #include "platform/Services.h"
 #include "report/Report.h"
@@ -11,7 +13,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <coroutine>
 #include <functional>
+#include <memory>
+#include <optional>
 
 class CommonDialog;
 class QGroupBox;
@@ -31,14 +36,19 @@ struct MainSeams {
     std::function<void()> endProgram;
 };
 
+// The main window. Its thread never waits for the network: the load sequence and the list fill
+// wait for work done in the background, and the window stays free for clicks meanwhile.
 class frmMain final : public QWidget {
     Q_OBJECT
 public:
     frmMain(const platform::Services& services, MainSeams seams, QWidget* parent = nullptr);
+    ~frmMain() override;
 
-    // Runs the load sequence as the program's start does; false when the program ended in it.
+    // Starts the load sequence as the program's start does; false when the program has ended.
     bool Load();
     bool isUnloaded() const { return unloaded_; }
+    // A load sequence runs: it ends without a click of its own.
+    bool isLoading() const;
 
     // The handlers; a click on a control runs the same code.
     void Form_Load();
@@ -55,7 +65,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct ProgramEnding {};
+    class MailboxMessages;
+    // co_await FillEnded{window}: until the list fill that runs has ended.
+    struct FillEnded {
+        frmMain& window;
+        bool await_ready() const noexcept { return !window.filling_; }
+        void await_suspend(std::coroutine_handle<> waiting) { window.afterFill_ = waiting; }
+        void await_resume() const noexcept {}
+    };
 
     void CreateControls();
     void SetTabOrder();
@@ -64,19 +81,28 @@ private:
     void ResetFields();
     // Adds a row at the end of the computer list; throws when its key is taken.
     QTreeWidgetItem* AddRow(const QString& key, const QString& text, const QIcon& smallIcon);
+    QTreeWidgetItem* RowByKey(const QString& key) const;
     Report::Stamp ReadClock();
     Report::Captions Captions() const;
-    void ShowAndPaint();
-    void Yield();
-    // Runs one step of a sequence; a failing step is abandoned and the sequence goes on.
+    void ShowOnce();
+    Sequence LoadSequence();
+    void FillDone();
+    // Runs one step of a sequence; a failing step is abandoned and the sequence goes on. Once
+    // the window is unloaded, no step runs.
     template <typename StepBody> void Step(StepBody&& body);
-    // Runs a handler from an event; ends quietly when the program ends inside it.
-    void Guarded(void (frmMain::*handler)());
+    // co_await Off(work): the work in the background, the result back on this thread.
+    template <typename Work> auto Off(Work work);
     void ConnectClick(QPushButton* button, void (frmMain::*handler)());
 
     const platform::Services& services_;
     MainSeams seams_;
     bool unloaded_ = false;
+    Mailbox* mailbox_;
+    // The socket library's messages, from the fill's threads to this one.
+    std::unique_ptr<MailboxMessages> fillMessages_;
+    std::optional<Sequence> load_;
+    bool filling_ = false;
+    std::coroutine_handle<> afterFill_;
     QIcon ImageList1;
     // The About window while it is loaded; there is at most one.
     QPointer<frmAbout> about_;

@@ -1,3 +1,4 @@
+#include "app/Background.h"
 #include "app/ReportClock.h"
 #include "app/SaveDialog.h"
 #include "app/frmMain.h"
@@ -7,6 +8,10 @@
 
 #include <QApplication>
 #include <QIcon>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -24,8 +29,12 @@ int main(int argc, char* argv[]) {
 
     frmMain window(native.services(),
                    {messageBox, saveDialog, clock, [] { QCoreApplication::exit(0); }});
-    if (!window.Load()) {
-        return 0;
+    const int status = window.Load() ? QApplication::exec() : 0;
+    // Work that is still inside a library call (a name query, a server that does not answer)
+    // is not waited for: the program ends at once, without taking down what that work uses.
+    if (!Background::WaitIdle(std::chrono::milliseconds(250))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
     }
-    return QApplication::exec();
+    return status;
 }

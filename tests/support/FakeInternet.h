@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Internet.h"
+#include "tests/support/Gate.h"
 
 #include <cstring>
 #include <functional>
@@ -63,14 +64,13 @@ public:
     std::string agent;
     std::vector<std::size_t> readCounts; // what each read delivered
 
-    std::function<void()> onCheck; // runs inside the connectivity test
+    Gate checkGate; // passed inside the connectivity test
+    Gate fetchGate; // passed inside the page fetch
 
     bool checkConnection(const std::string& url) override {
         ++checks;
         urls.push_back(url);
-        if (onCheck) {
-            onCheck();
-        }
+        checkGate.pass();
         if (throwOnCheck) {
             throw std::runtime_error("connectivity library missing");
         }
@@ -92,6 +92,7 @@ private:
         std::unique_ptr<platform::UrlReader> openUrl(const std::string& url) override {
             ++owner_.fetches;
             owner_.urls.push_back(url);
+            owner_.fetchGate.pass();
             if (owner_.urlFails) {
                 return nullptr;
             }

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "app/Background.h"
 #include "app/frmMain.h"
 #include "tests/support/FakeAbout.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakeServices.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QThread>
 #include <QTreeWidget>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace fakes {
@@ -34,15 +39,48 @@ struct MainWindowRig {
     std::unique_ptr<frmMain> window;
 
     MainWindowRig() { internet.body = kPage; }
+    // What still runs in the background finishes before the fakes that it uses go.
+    ~MainWindowRig() {
+        internet.checkGate.open();
+        internet.fetchGate.open();
+        resolver.gate.open();
+        for (auto& [name, gate] : provider.gates) {
+            gate.open();
+        }
+        window.reset();
+        if (!Background::WaitIdle(std::chrono::seconds(10))) {
+            qFatal("background work did not end");
+        }
+    }
     frmMain& make() {
         window = std::make_unique<frmMain>(services,
                                            MainSeams{messages, dialog, clock, [this] { ++ended; }});
         return *window;
     }
+    // Loads as the program's start does, and waits until the load has ended.
     frmMain& load() {
         make().Load();
+        settle();
         return *window;
     }
+    // Lets the window take what its background work tells it until the condition holds; false
+    // when it does not within five seconds.
+    bool until(const std::function<bool()>& condition) {
+        for (int i = 0; i < 5000; ++i) {
+            if (condition()) {
+                return true;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            QThread::msleep(1);
+        }
+        return condition();
+    }
+    // Until the load and the list fill have ended: the fakes answer at once unless held.
+    void settle() {
+        until([this] { return !window->isLoading() && !busy(); });
+    }
+    // The busy pointer shows while the list fills.
+    bool busy() const { return window->cursor().shape() == Qt::WaitCursor; }
     template <typename T = QWidget> T* get(const char* name) {
         auto* widget = window->findChild<T*>(QString::fromLatin1(name));
         if (widget == nullptr) {
