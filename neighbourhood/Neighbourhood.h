@@ -2,11 +2,14 @@
 
 #include "neighbourhood/DiscoveredHosts.h"
 #include "neighbourhood/DiscoveryProvider.h"
+#include "neighbourhood/LazyProvider.h"
 #include "neighbourhood/NameLookup.h"
 #include "neighbourhood/RouterProvider.h"
-#include "neighbourhood/smb/SmbProvider.h"
+#include "neighbourhood/smb/SmbModule.h"
 
 #include <chrono>
+#include <functional>
+#include <memory>
 
 namespace neighbourhood {
 
@@ -14,6 +17,12 @@ namespace neighbourhood {
 // WS-Discovery, then those that answer mDNS/DNS-SD, each computer once; and the name lookup
 // that also knows the addresses the walk discovered.
 struct Neighbourhood {
+    // The SMB provider over the resolver: from its module unless a caller brings its own.
+    using MakeSmb =
+        std::function<std::unique_ptr<platform::NetworkProvider>(platform::SocketLibrary&)>;
+    explicit Neighbourhood(MakeSmb makeSmb = LoadSmbProvider)
+        : smb([this, makeSmb = std::move(makeSmb)] { return makeSmb(resolver); }) {}
+
     // Long enough for discovery under loss, short beside a walk of SMB.
     static constexpr std::chrono::milliseconds kDiscoveryWindow{2000};
     static constexpr char kWsdProvider[] = "WSD";
@@ -26,15 +35,14 @@ struct Neighbourhood {
 
     DiscoveredHosts discovered;
     NameLookup resolver{discovered};
-    SmbProvider smb{resolver};
+    LazyProvider smb;
     DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers, kDiscoveryWindow,
                           discovered};
     DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, MdnsComputers, kDiscoveryWindow,
                            discovered};
-    RouterProvider network{
-        {{SmbProvider::kProviderName, &smb}, {kWsdProvider, &wsd}, {kMdnsProvider, &mdns}},
-        resolver,
-        discovered};
+    RouterProvider network{{{kSmbProviderName, &smb}, {kWsdProvider, &wsd}, {kMdnsProvider, &mdns}},
+                           resolver,
+                           discovered};
 };
 
 } // namespace neighbourhood

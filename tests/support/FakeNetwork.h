@@ -60,6 +60,11 @@ public:
         return handle;
     }
 
+    std::size_t opens() {
+        const std::lock_guard lock(mutex_);
+        return opened.size();
+    }
+
     platform::ReadOutcome read(Handle handle, std::size_t budget) override {
         const std::lock_guard lock(mutex_);
         ++reads;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <thread>
+
 using fakes::Resource;
 using namespace platform::net;
 
@@ -89,6 +92,48 @@ TEST(clsNetwork, WalksBreadthFirstAndSortsNamesByDisplayType) {
     // Display types outside the lists are kept in the table all the same.
     ASSERT_TRUE(network.records());
     EXPECT_EQ(network.records()->size(), 15u);
+}
+
+TEST(clsNetwork, OpensAheadButReadsAndTellsInWalkOrder) {
+    Neighbourhood one;
+    clsNetwork alone(one.provider, one.names);
+    alone.SetResourceType(0x5);
+    alone.Reset();
+
+    Neighbourhood net;
+    fakes::Gate& held = net.provider.gates["WORKGROUP"];
+    net.provider.gates["OTHER"];
+    held.shut();
+    clsNetwork network(net.provider, net.names);
+    network.SetResourceType(0x5);
+    network.SetParallelOpens(4);
+    std::mutex mutex;
+    std::vector<std::string> told;
+    network.SetRecordObserver([&](const clsNetwork::ResourceRecord& record) {
+        const std::lock_guard lock(mutex);
+        told.push_back(record.remoteName);
+    });
+    std::thread walk([&] { network.Reset(); });
+    // OTHER opens while WORKGROUP, before it, is held; nothing of OTHER is told yet.
+    while (net.provider.opens() < 4) {
+        std::this_thread::yield();
+    }
+    {
+        const std::lock_guard lock(mutex);
+        EXPECT_EQ(told, (std::vector<std::string>{"Fake Network", "WORKGROUP", "OTHER"}));
+    }
+    held.open();
+    walk.join();
+
+    EXPECT_EQ(told, (std::vector<std::string>{"Fake Network", "WORKGROUP", "OTHER", "\\\\ALPHA",
+                                              "\\\\BRAVO", "\\\\CHARLIE", "odd-container",
+                                              "negative", "\\\\ALPHA\\public", "\\\\ALPHA\\C$",
+                                              "dir", "file", "group", "root", "generic"}));
+    for (const auto& list : {&clsNetwork::GetServerList, &clsNetwork::GetDomainList,
+                             &clsNetwork::GetShareList, &clsNetwork::GetDirectoryList}) {
+        EXPECT_EQ((network.*list)(), (alone.*list)());
+    }
+    EXPECT_EQ(net.provider.closes, one.provider.closes);
 }
 
 TEST(clsNetwork, NamesAreTakenAsTheyCame) {
