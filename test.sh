@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velnor with its tests, and runs every test: once in the
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer; the unit and
+# window tests also under ThreadSanitizer; then fuzzes the
 # readers of network messages for a minute each; then cross-builds the logic and the Windows
 # backends with mingw-w64 and runs their tests under Wine. As root it also installs Samba, wsdd and
 # avahi-daemon for the neighbourhood tests, which start their peers in network namespaces of
@@ -13,7 +14,7 @@ if [ "$(id -u)" -eq 0 ]; then
     tests/lab/smblab.sh install
     tests/lab/discolab.sh install
 fi
-for preset in default asan; do
+for preset in default asan tsan; do
     echo "== $preset build"
     velnor_build "$preset" -DVELNOR_BUILD_TESTS=ON
     echo "== $preset tests"
