@@ -1,13 +1,21 @@
 # shellcheck shell=bash
 # Shared by the benchmarks; sourced from the repository's root. Installs and builds what they
-# need, brings a lab layout up (taken down again when the benchmark ends) and runs commands in it.
+# need, brings a lab layout up (taken down again when the benchmark ends) and runs commands in it
+# or in a namespace with loopback only.
+
+# The packages given besides the project's own, and the default build with the benchmarks.
+# shellcheck disable=SC2120 # some benchmarks need packages, others none
+bench_build() { # [package...]
+    source scripts/setup.sh
+    velnor_install_missing "$@"
+    velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
+}
 
 bench_lab_up() { # lab-script layout
     BENCH_LAB=$1 BENCH_LAYOUT=$2
-    source scripts/setup.sh
-    velnor_install_missing
+    # shellcheck disable=SC2119
+    bench_build
     "$1" install
-    velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
     # shellcheck disable=SC2064 # the names are fixed now
     trap "'$1' down '$2' >/dev/null 2>&1 || true" EXIT
     "$1" up "$2" >/dev/null
@@ -17,3 +25,7 @@ bench_lab_up() { # lab-script layout
 bench_exec() { "$BENCH_LAB" exec "$BENCH_LAYOUT" "$@"; }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# CMD where nothing it sends can leave the machine (velnor_isolated, scripts/setup.sh): the program
+# looks for names and neighbours as it starts.
+bench_sandbox() { velnor_isolated "$@"; }

@@ -12,7 +12,7 @@ bench_lab_up tests/lab/discolab.sh bench10
 
 walk() { # walk smb|all: "total_ms found" of one refresh
     bench_exec ./build/bench/velnor_bench_walk "$1" 2>/dev/null |
-        awk '/^servers/ { print $10, $2 }'
+        awk '/^servers/ { print $8, $2 }'
 }
 
 for providers in smb all; do

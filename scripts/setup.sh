@@ -24,6 +24,26 @@ velnor_install_missing() {
         "${missing[@]}"
 }
 
+# CMD in a private network and mount namespace where only loopback is up and the resolver is
+# 127.0.0.1, where nothing answers: nothing the command sends can leave the machine. Needs root
+# (or unprivileged user namespaces).
+velnor_isolated() { # cmd...
+    # shellcheck disable=SC2016 # expanded by the shell in the namespace
+    local inner='
+        set -e
+        ip link set lo up 2>/dev/null || true
+        resolv=$(mktemp /tmp/velnor-resolv.XXXXXX)
+        printf "nameserver 127.0.0.1\noptions timeout:1 attempts:1\n" >"$resolv"
+        mount --bind "$resolv" /etc/resolv.conf
+        exec "$@"'
+    if [ "$(id -u)" -eq 0 ]; then
+        unshare --net --mount --propagation private -- bash -c "$inner" isolated "$@"
+    else
+        unshare --user --map-root-user --net --mount --propagation private -- \
+            bash -c "$inner" isolated "$@"
+    fi
+}
+
 velnor_build() {
     local preset=$1
     shift

@@ -12,22 +12,7 @@ velnor_install_missing g++-mingw-w64-x86-64-posix wine wine64 googletest
 echo "== windows build"
 velnor_build windows
 
-run_isolated() {
-    local inner='
-        set -e
-        ip link set lo up 2>/dev/null || true
-        resolv=$(mktemp /tmp/velnor-resolv.XXXXXX)
-        printf "nameserver 127.0.0.1\noptions timeout:1 attempts:1\n" >"$resolv"
-        mount --bind "$resolv" /etc/resolv.conf
-        exec "$@"'
-    if [ "$(id -u)" -eq 0 ]; then
-        unshare --net --mount --propagation private -- bash -c "$inner" isolated "$@"
-    else
-        unshare --user --map-root-user --net --mount --propagation private -- \
-            bash -c "$inner" isolated "$@"
-    fi
-}
-if ! run_isolated true 2>/dev/null; then
+if ! velnor_isolated true 2>/dev/null; then
     echo "== windows tests NOT RUN: no private network namespace (needs root or user namespaces)"
     exit 0
 fi
@@ -35,7 +20,7 @@ fi
 echo "== windows tests (Wine)"
 prefix="$PWD/build-windows/wineprefix"
 mkdir -p "$prefix"
-run_isolated env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
+velnor_isolated env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
     bash -c '
         # A running server and a booted prefix, so that ctest does not wait on Wine starting
         # in the background of the first test.

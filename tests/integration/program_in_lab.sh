@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the whole program in a lab's client namespace (through tests/lab/smblab.sh or
 # discolab.sh exec) on a virtual display, saves its report with Alt+S as a user would, and checks
-# that the report lists every computer of the lab once, with its address.
+# that the report lists every computer of the lab once, with its address, and every computer the
+# lab has switched off once, without one.
 #   [REFRESHES=N] program_in_lab.sh VELNOR_BINARY [SCREENSHOT.png]
 set -euo pipefail
 binary=$1
@@ -33,7 +34,10 @@ pids+=($!)
 window=$(timeout 30 xdotool search --sync --name '^Velnor$' | head -n 1)
 
 # Save until the report holds every server: the list fills while the window is already up.
-expected=$(for pair in $computers; do echo "${pair%%=*} - ${pair#*=}"; done | sort)
+expected=$({
+    for pair in $computers; do echo "${pair%%=*} - ${pair#*=}"; done
+    for name in ${LAB_SWITCHED_OFF:-}; do echo "$name - "; done
+} | sort)
 for attempt in $(seq 20); do
     sleep 2
     report=$work/report-$attempt.txt

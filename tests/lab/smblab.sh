@@ -4,13 +4,14 @@
 # every host hangs off a bridge that lives in a namespace of its own.
 #
 #   smblab.sh up LAYOUT         build the lab; returns once the client sees every server
+#                               (in switchedoff: then switches ten of them off)
 #   smblab.sh down LAYOUT       remove it (idempotent)
 #   smblab.sh exec LAYOUT CMD   run CMD in the client namespace, lab.env exported
 #   smblab.sh status LAYOUT     print whether it is up (exit 0 up, 3 otherwise)
-#   smblab.sh install           install samba, smbclient, iproute2 (no daemon started)
+#   smblab.sh install           install samba, smbclient, iproute2, python3 (no daemon started)
 #
-# Layouts: basic, bench30. Exit 77 from up/exec (and down, if a lab is there): cannot run
-# here (not root, tools missing, no namespaces); callers report SKIPPED.
+# Layouts: basic, bench30, switchedoff. Exit 77 from up/exec (and down, if a lab is there):
+# cannot run here (not root, tools missing, no namespaces); callers report SKIPPED.
 # SMBLAB_UP_TIMEOUT (seconds, default 120) bounds `up`.
 set -euo pipefail
 
@@ -20,8 +21,8 @@ readonly LAB_TAG=smblab LAB_COMMANDS="up exec"
 
 # Whole start-up budget: nmbd's election alone takes ~22 s and cannot be shortened.
 readonly UP_TIMEOUT=${SMBLAB_UP_TIMEOUT:-120}
-readonly LAYOUTS="basic bench30"
-readonly TOOLS=(ip smbd nmbd smbtree unshare)
+readonly LAYOUTS="basic bench30 switchedoff"
+TOOLS=(ip smbd nmbd smbtree unshare)
 
 usage() {
     cat >&2 <<EOF
@@ -37,6 +38,8 @@ EOF
 # A layout fills these. Hosts are started in HOSTS order; masters of a workgroup first.
 HOSTS=()
 declare -A NB_NAME=() IP=() WG=() ALIASES=() ROLE=() SHARES=() COMMENT=() MINPROTO=()
+# Hosts that `up` switches off once the browse list names them.
+SWITCHED_OFF=()
 
 add_host() { # id name ip workgroup role(master|member) min-protocol "comment" "aliases" "shares"
     HOSTS+=("$1")
@@ -67,6 +70,20 @@ layout_bench30() {
     done
 }
 
+# Four live names (SRV1 with two aliases, SRV2) and ten computers that announce themselves,
+# appear in the browse list and are then cut off and stopped: the master keeps listing them.
+layout_switchedoff() {
+    NET=10.236.0
+    local i
+    add_host srv1 SRV1 "$NET.1" WORKGROUP master NT1 "Live server one" "ALPHA BRAVO" "public:disk"
+    add_host srv2 SRV2 "$NET.2" WORKGROUP member NT1 "Live server two" "" "docs:disk"
+    for i in $(seq 1 10); do
+        add_host "$(printf 'off%02d' "$i")" "$(printf 'OFF%02d' "$i")" "$NET.$((10 + i))" \
+            WORKGROUP member NT1 "Switched-off computer $i" "" "files:disk"
+        SWITCHED_OFF+=("$(printf 'off%02d' "$i")")
+    done
+}
+
 load_layout() {
     lab_load_layout "$1" 10
     local h
@@ -74,6 +91,15 @@ load_layout() {
         # The master of WORKGROUP is the WINS server every other host registers with.
         if [[ ${WG[$h]} == WORKGROUP && ${ROLE[$h]} == master ]]; then WINS_IP=${IP[$h]}; fi
     done
+    # The last announcement of a host switched off (announce).
+    if ((${#SWITCHED_OFF[@]})); then TOOLS+=(python3); fi
+}
+
+switched_off() { [[ " ${SWITCHED_OFF[*]} " == *" $1 "* ]]; }
+
+live_hosts() {
+    local h
+    for h in "${HOSTS[@]}"; do switched_off "$h" || printf '%s\n' "$h"; done
 }
 
 host_names() { printf '%s' "${NB_NAME[$1]}${ALIASES[$1]:+ ${ALIASES[$1]}}"; }
@@ -96,6 +122,87 @@ start_hosts() {
     done
 }
 
+# A computer that has been up a while announces itself every 12 minutes, and a master keeps a
+# server for three announcement periods. nmbd, just started, announces every minute, so its
+# servers would leave the browse list 3 minutes after a cut; a last host announcement with the
+# 12-minute period, as such a computer's, makes the master keep them 36 minutes instead.
+readonly OFF_PERIOD=720
+
+# One host announcement (a browser datagram to WORKGROUP<1d>), broadcast in namespace NS from
+# SOURCE's port 138.
+announce() { # ns name workgroup source-ip broadcast period(s) comment
+    local ns=$1
+    shift
+    ip netns exec "$ns" python3 - "$@" <<'PY'
+import socket, struct, sys
+
+name, group, source, bcast, period, comment = sys.argv[1:7]
+
+
+def netbios_name(text, suffix):  # first-level encoding, RFC 1001 14.1
+    raw = text.upper().encode().ljust(15)[:15] + bytes([suffix])
+    return b"\x20" + b"".join(bytes([0x41 + (c >> 4), 0x41 + (c & 15)]) for c in raw) + b"\0"
+
+
+# HostAnnouncement: opcode, update count, periodicity (ms), name, OS 6.1, type (workstation,
+# server, NT), browser version 15.1, signature, comment.
+announcement = struct.pack("<BBI16sBBIBBH", 1, 1, int(period) * 1000,
+                           name.upper().encode().ljust(16, b"\0"), 6, 1, 0x1003, 15, 1,
+                           0xAA55) + comment.encode() + b"\0"
+mailslot = b"\\MAILSLOT\\BROWSE\0"
+words = 17  # 14 of a transaction and 3 of setup: write to mailslot, priority 1, class 2
+offset = 32 + 1 + words * 2 + 2 + len(mailslot)
+smb = (b"\xffSMB\x25" + bytes(27)
+       + struct.pack("<BHHHHBBHIHHHHHBBHHH", words, 0, len(announcement), 0, 0, 0, 0, 0, 0, 0,
+                     0, offset, len(announcement), offset, 3, 0, 1, 1, 2)
+       + struct.pack("<H", len(mailslot) + len(announcement)) + mailslot + announcement)
+body = netbios_name(name, 0x00) + netbios_name(group, 0x1D) + smb
+# Direct group datagram, first and only fragment, from a B node.
+datagram = struct.pack(">BBH4sHHH", 0x11, 0x02, 1, socket.inet_aton(source), 138, len(body),
+                       0) + body
+with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+    s.bind((source, 138))
+    s.sendto(datagram, (bcast, 138))
+PY
+}
+
+# As a power cut would, but for the last announcement above: everything in the hosts'
+# namespaces is killed (KILL, so that nmbd neither releases its names nor announces that it is
+# gone), then the link goes down. The master and WINS server keep what they last heard.
+switch_off() { # host...
+    local h n pid host daemon i running entry keep=() gone=()
+    while read -r pid host daemon; do
+        if [[ " $* " == *" $host "* ]]; then gone+=("$pid"); else keep+=("$pid $host $daemon"); fi
+    done <"$PID_FILE"
+    # Each daemon leads a process group of its own (start_daemon), with its children in it.
+    # Disowned first, or the shell reports every one of them killed.
+    for pid in "${gone[@]}"; do
+        disown "$pid" 2>/dev/null || true
+        kill -KILL -- "-$pid" 2>/dev/null || true
+    done
+    for h in "$@"; do
+        # shellcheck disable=SC2046 # one PID a word
+        signal_pids KILL $(ip netns pids "$(host_ns "$h")" 2>/dev/null)
+    done
+    # What is left running is what status and the start-up checks look at.
+    for entry in "${keep[@]}"; do printf '%s\n' "$entry"; done >"$PID_FILE"
+    # nmbd's port 138 must be free for the announcement.
+    for i in $(seq 50); do
+        running=0
+        for pid in "${gone[@]}"; do if pid_running "$pid"; then running=1; fi; done
+        ((running)) || break
+        sleep 0.1
+    done
+    for h in "$@"; do
+        for n in $(host_names "$h"); do
+            announce "$(host_ns "$h")" "$n" "${WG[$h]}" "${IP[$h]}" "$NET.255" "$OFF_PERIOD" \
+                "${COMMENT[$h]}"
+        done
+        ip -n "$(host_ns "$h")" link set eth0 down
+    done
+}
+
 # ---- browse list ------------------------------------------------------------------------
 # Until the browse list holds every "WORKGROUP:NAME" of stdin.
 wait_for_names() { # deadline(us)
@@ -107,7 +214,7 @@ wait_for_names() { # deadline(us)
 # announcements), and a test must not take that for a fault of its own.
 wait_for_shares() { # deadline(us)
     local deadline=$1 h n share listing ready
-    for h in "${HOSTS[@]}"; do
+    for h in $(live_hosts); do
         while :; do
             listing=$(client_run timeout 10 smbclient -L "${IP[$h]}" -N -g 2>/dev/null || true)
             ready=yes
@@ -129,13 +236,19 @@ wait_for_shares() { # deadline(us)
 }
 
 # ---- lab.env ----------------------------------------------------------------------------
+# The browse list names every host (LAB_MEMBERS); the switched-off ones are in LAB_SWITCHED_OFF
+# and nowhere else, since nothing about them can be reached.
 write_env() {
-    local h n s servers="" shares="" printers="" members="" wgs="" refused="" comments=""
+    local h n s servers="" shares="" printers="" members="" wgs="" refused="" comments="" off=""
     for h in "${HOSTS[@]}"; do
         [[ " $wgs " == *" ${WG[$h]} "* ]] || wgs+="${WG[$h]} "
         for n in $(host_names "$h"); do
-            servers+="$n=${IP[$h]} "
             members+="${WG[$h]}:$n "
+            if switched_off "$h"; then
+                off+="$n "
+                continue
+            fi
+            servers+="$n=${IP[$h]} "
             comments+="LAB_COMMENT_$n=\"${COMMENT[$h]}\""$'\n'
             [[ ${MINPROTO[$h]} == NT1 ]] || refused+="$n "
             for s in ${SHARES[$h]}; do
@@ -154,6 +267,7 @@ LAB_MEMBERS="${members% }"
 LAB_SHARES="${shares% }"
 LAB_PRINTER_SHARES="${printers% }"
 LAB_SMB1_REFUSED="${refused% }"
+LAB_SWITCHED_OFF="${off% }"
 $comments
 EOF
 }
@@ -177,7 +291,13 @@ cmd_up() {
         start_hosts "${members[@]}"
         expected_pairs | wait_for_names "$deadline"
     fi
+    if ((${#SWITCHED_OFF[@]})); then
+        switch_off "${SWITCHED_OFF[@]}"
+        say "${#SWITCHED_OFF[@]} hosts switched off after $(elapsed "$start") s"
+    fi
     wait_for_shares "$deadline"
+    # The master still names the hosts switched off.
+    if ((${#SWITCHED_OFF[@]})); then expected_pairs | wait_for_names "$deadline"; fi
     write_env
     trap - EXIT INT TERM HUP
     say "$LAYOUT up after $(elapsed "$start") s: $(expected_pairs | wc -l) names"
@@ -187,7 +307,7 @@ cmd_up() {
 cmd_status() { lab_status ""; }
 
 cmd_install() {
-    install_packages samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient iproute2
+    install_packages samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient iproute2 python3
     require_no_root_daemons smbd nmbd
 }
 

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Times the program's start on a machine without a network: from the exec to the status line
+# reading "Status : Information Retrieved" (the whole load sequence: the address page, the
+# neighbourhood, the local address), with the real services and the main window, on Qt's
+# offscreen platform, each run in a fresh private network namespace with loopback only. Needs
+# root; installs and builds what it needs.
+#   bench/offline.sh [RUNS]     default 9, at least 7
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-9}
+if ! [[ $runs =~ ^[0-9]+$ ]] || ((runs < 7)); then
+    echo "usage: bench/offline.sh [RUNS >= 7]" >&2
+    exit 2
+fi
+# shellcheck source=bench/common.sh
+source bench/common.sh
+# shellcheck disable=SC2119
+bench_build
+
+# One start: velnor_bench_load's line. The clock is read in the namespace, just before the exec.
+start() {
+    # shellcheck disable=SC2016 # expanded by the shell in the namespace
+    bench_sandbox env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS \
+        QT_QPA_PLATFORM=offscreen \
+        bash -c 'exec ./build/velnor_bench_load "${EPOCHREALTIME/./}"' 2>>"$errors"
+}
+errors=$(mktemp /tmp/velnor-bench-offline.XXXXXX)
+trap 'rm -f "$errors"' EXIT
+
+# Unrecorded: the first start reads the libraries and fonts from disk.
+start >/dev/null || true
+retrieved=() main=() shown=() returned=() boxes=()
+for _ in $(seq "$runs"); do
+    line=$(start) || {
+        echo "offline.sh: velnor_bench_load failed:" >&2
+        cat "$errors" >&2
+        exit 1
+    }
+    read -r _ r _ m _ s _ l _ b _ <<<"$line"
+    retrieved+=("$r") main+=("$m") shown+=("$s") returned+=("$l") boxes+=("$b")
+done
+
+med() { printf '%s\n' "$@" | median; }
+r=$(med "${retrieved[@]}")
+s=$(med "${shown[@]}")
+echo "runs: $runs (median, after one unrecorded start; offscreen platform, network namespace" \
+    "with loopback only; from just before the exec)"
+echo "status \"Information Retrieved\": ${r} ms   (${retrieved[*]})"
+echo "main() entered:                  $(med "${main[@]}") ms   (${main[*]})"
+echo "window shown (exposed):          ${s} ms   (${shown[*]})"
+echo "Load() returned:                 $(med "${returned[@]}") ms   (${returned[*]})"
+echo "message boxes closed by the bench: ${boxes[*]}"
+awk -v r="$r" -v s="$s" 'BEGIN {
+    if (s > 0) printf "ratio information retrieved / window shown: %.2f\n", r / s }'

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Times the start of the program until the X server maps its window, against an empty Qt window
+# of the same client size (378 x 396), run by run in turn, under Xvfb. Everything runs in a
+# private network namespace with loopback only: the program starts to fill its list as it
+# starts, and nothing it sends may leave the machine. Needs root; installs and builds what it
+# needs. Also tells how many shared objects each process has loaded when its window is mapped.
+#   bench/startup.sh [RUNS]     runs of each program (default 9, at least 7)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=bench/common.sh
+source bench/common.sh
+
+if [[ ${1:-} != --inside ]]; then
+    runs=${1:-9}
+    if ! [[ $runs =~ ^[0-9]+$ ]] || ((runs < 7)); then
+        echo "usage: bench/startup.sh [RUNS >= 7]" >&2
+        exit 2
+    fi
+    bench_build xvfb libx11-dev
+    [[ -x build/bench/velnor_bench_mapped ]] || {
+        echo "startup.sh: build/bench/velnor_bench_mapped was not built (Xlib missing?)" >&2
+        exit 1
+    }
+    bench_sandbox bash bench/startup.sh --inside "$runs"
+    exit
+fi
+
+# ---- inside the namespace ----------------------------------------------------------------
+runs=$2
+tmp=$(mktemp -d /tmp/velnor-bench-startup.XXXXXX)
+# Xvfb picks a free display and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; rm -rf "$tmp"' EXIT
+for _ in $(seq 100); do
+    [[ -s $tmp/display ]] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+done
+[[ -s $tmp/display ]] || {
+    echo "startup.sh: Xvfb did not start:" >&2
+    cat "$tmp/xvfb.log" >&2
+    exit 1
+}
+DISPLAY=:$(<"$tmp/display")
+export DISPLAY QT_QPA_PLATFORM=xcb
+# No desktop session to reach: the same start for both programs wherever this runs.
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
+
+velnor=./build/velnor
+bare=./build/bench/velnor_bench_bare_window
+mapped() { # program: "ms shared-objects" of one start
+    ./build/bench/velnor_bench_mapped -t 30 "$1" 2>>"$tmp/errors" | awk '{ print $2, $4 }'
+}
+
+# One unrecorded start of each first: the first start reads the libraries and fonts from disk.
+mapped "$velnor" >/dev/null
+mapped "$bare" >/dev/null
+
+v_ms=() v_so=() b_ms=() b_so=()
+for i in $(seq "$runs"); do
+    # Which program goes first alternates too, so that neither always follows the other.
+    order=("$velnor" "$bare")
+    ((i % 2)) || order=("$bare" "$velnor")
+    for program in "${order[@]}"; do
+        read -r ms so < <(mapped "$program") || {
+            echo "startup.sh: $program mapped no window:" >&2
+            cat "$tmp/errors" >&2
+            exit 1
+        }
+        if [[ $program == "$velnor" ]]; then
+            v_ms+=("$ms") v_so+=("$so")
+        else
+            b_ms+=("$ms") b_so+=("$so")
+        fi
+    done
+done
+
+v=$(printf '%s\n' "${v_ms[@]}" | median)
+b=$(printf '%s\n' "${b_ms[@]}" | median)
+echo "runs: $runs of each, in turn, after one unrecorded start of each; Xvfb $DISPLAY, network" \
+    "namespace with loopback only; time from fork to the MapNotify of the top-level window"
+echo "velnor:       median ${v} ms   (${v_ms[*]})"
+echo "bare window:  median ${b} ms   (${b_ms[*]})"
+echo "shared objects loaded when mapped: velnor $(printf '%s\n' "${v_so[@]}" | median)," \
+    "bare window $(printf '%s\n' "${b_so[@]}" | median)"
+awk -v v="$v" -v b="$b" 'BEGIN { printf "ratio velnor / bare window: %.2f\n", v / b }'
