@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -239,6 +240,8 @@ void frmMain::Form_Load() {
 Sequence frmMain::LoadSequence() {
     Step([&] { SetCaption(lblStatus, QStringLiteral("Status : Getting Information . . .")); });
     Step([&] { ShowOnce(); });
+    // The window paints before anything else runs, also what loads in the background.
+    co_await Painted{*this};
     // What takes long in the walk (listening for computers that announce themselves) starts
     // now, beside the address page.
     Step([&] { Background::Run([network = &services_.network] { network->Prepare(); }); });
@@ -427,6 +430,28 @@ void frmMain::cmdClose_Click() {
             window->close();
         }
     }
+}
+
+void frmMain::Painted::await_suspend(std::coroutine_handle<> waiting) {
+    window.afterPaint_ = waiting;
+    constexpr int kAtMostMs = 250;
+    QTimer::singleShot(kAtMostMs, &window, [window = &window] { window->ResumeAfterPaint(); });
+}
+
+void frmMain::ResumeAfterPaint() {
+    painted_ = true;
+    if (const auto waiting = std::exchange(afterPaint_, {}); waiting && !unloaded_) {
+        waiting.resume();
+    }
+}
+
+bool frmMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Paint && !painted_) {
+        // Once the painting (and its flush to the screen) is over.
+        mailbox_->address().post([this] { ResumeAfterPaint(); });
+    }
+    return handled;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -63,10 +63,19 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     class MailboxMessages;
     // co_await FillEnded{window}: until the list fill that runs has ended.
+    // co_await Painted{window}: until the window has first been painted, or a moment has passed
+    // (a window that is never exposed).
+    struct Painted {
+        frmMain& window;
+        bool await_ready() const noexcept { return window.painted_; }
+        void await_suspend(std::coroutine_handle<> waiting);
+        void await_resume() const noexcept {}
+    };
     struct FillEnded {
         frmMain& window;
         bool await_ready() const noexcept { return !window.filling_; }
@@ -87,6 +96,7 @@ private:
     void ShowOnce();
     Sequence LoadSequence();
     void FillDone();
+    void ResumeAfterPaint();
     // Runs one step of a sequence; a failing step is abandoned and the sequence goes on. Once
     // the window is unloaded, no step runs.
     template <typename StepBody> void Step(StepBody&& body);
@@ -103,6 +113,8 @@ private:
     std::optional<Sequence> load_;
     bool filling_ = false;
     std::coroutine_handle<> afterFill_;
+    bool painted_ = false;
+    std::coroutine_handle<> afterPaint_;
     QIcon ImageList1;
     // The About window while it is loaded; there is at most one.
     QPointer<frmAbout> about_;

@@ -1,10 +1,13 @@
-// Starts a program and times it until the X server maps its top-level window, then ends it.
+// Starts a program and times it until the X server maps its top-level window, and until the
+// program first draws into it after that, then ends it.
 //   velnor_bench_mapped [-t SECONDS] COMMAND [ARGS...]
-// Prints "mapped_ms MS libraries N window 0xID": the milliseconds from just before the fork to
-// the MapNotify, and the shared objects the process has mapped at that moment. Exit 1 when the
-// program ends or the time runs out before it maps a window.
+// Prints "mapped_ms MS libraries N window 0xID drawn_ms MS": the milliseconds from just before
+// the fork to the MapNotify, the shared objects the process has mapped at that moment, and the
+// milliseconds to the first damage of the mapped window (XDamage). Exit 1 when the program ends
+// or the time runs out before it maps a window.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -102,6 +106,12 @@ int main(int argc, char* argv[]) {
     fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
     const Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
+    int damageEvent = 0;
+    int damageError = 0;
+    if (!XDamageQueryExtension(display, &damageEvent, &damageError)) {
+        std::fprintf(stderr, "velnor_bench_mapped: the X server has no DAMAGE extension\n");
+        return 2;
+    }
     XSync(display, False);
 
     const auto start = Clock::now();
@@ -118,10 +128,16 @@ int main(int argc, char* argv[]) {
 
     const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(timeoutSeconds));
+    // Watched from its creation, so that no drawing is missed; what counts is the first after
+    // the window is mapped.
+    std::set<Window> watched;
+    Window window = None;
+    std::optional<Clock::time_point> mapped;
+    int objects = 0;
     while (Clock::now() < deadline) {
         if (XPending(display) == 0) {
             if (waitpid(child, nullptr, WNOHANG) == child) {
-                std::fprintf(stderr, "velnor_bench_mapped: %s ended before mapping a window\n",
+                std::fprintf(stderr, "velnor_bench_mapped: %s ended before drawing a window\n",
                              argv[first]);
                 return 1;
             }
@@ -131,23 +147,34 @@ int main(int argc, char* argv[]) {
         }
         XEvent event;
         XNextEvent(display, &event);
+        if (event.type == CreateNotify && !event.xcreatewindow.override_redirect) {
+            XDamageCreate(display, event.xcreatewindow.window, XDamageReportNonEmpty);
+            watched.insert(event.xcreatewindow.window);
+            continue;
+        }
         // Menus and tooltips are not the window; nor is another client's window.
-        if (event.type != MapNotify || event.xmap.override_redirect) {
+        if (!mapped && event.type == MapNotify && !event.xmap.override_redirect &&
+            watched.count(event.xmap.window) > 0) {
+            const long owner = WindowPid(display, event.xmap.window);
+            if (owner != 0 && owner != child) {
+                continue;
+            }
+            mapped = Clock::now();
+            window = event.xmap.window;
+            objects = CountSharedObjects(child);
             continue;
         }
-        const auto mapped = Clock::now();
-        const long owner = WindowPid(display, event.xmap.window);
-        if (owner != 0 && owner != child) {
-            continue;
+        if (mapped && event.type == damageEvent + XDamageNotify &&
+            reinterpret_cast<XDamageNotifyEvent*>(&event)->drawable == window) {
+            const std::chrono::duration<double, std::milli> toMap = *mapped - start;
+            const std::chrono::duration<double, std::milli> toDraw = Clock::now() - start;
+            std::printf("mapped_ms %.1f libraries %d window 0x%lx drawn_ms %.1f\n", toMap.count(),
+                        objects, window, toDraw.count());
+            std::fflush(stdout);
+            EndChild(child);
+            XCloseDisplay(display);
+            return 0;
         }
-        const int objects = CountSharedObjects(child);
-        const std::chrono::duration<double, std::milli> took = mapped - start;
-        std::printf("mapped_ms %.1f libraries %d window 0x%lx\n", took.count(), objects,
-                    event.xmap.window);
-        std::fflush(stdout);
-        EndChild(child);
-        XCloseDisplay(display);
-        return 0;
     }
     std::fprintf(stderr, "velnor_bench_mapped: no window within %.0f s\n", timeoutSeconds);
     EndChild(child);

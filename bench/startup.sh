@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Times the start of the program until the X server maps its window, against an empty Qt window
-# of the same client size (378 x 396), run by run in turn, under Xvfb. Everything runs in a
+# Times the start of the program until the X server maps its window, and until the program has
+# drawn into it, against an empty Qt window of the same client size (378 x 396), run by run in
+# turn, under Xvfb. Everything runs in a
 # private network namespace with loopback only: the program starts to fill its list as it
 # starts, and nothing it sends may leave the machine. Needs root; installs and builds what it
 # needs. Also tells how many shared objects each process has loaded when its window is mapped.
@@ -16,7 +17,7 @@ if [[ ${1:-} != --inside ]]; then
         echo "usage: bench/startup.sh [RUNS >= 7]" >&2
         exit 2
     fi
-    bench_build xvfb libx11-dev
+    bench_build xvfb libx11-dev libxdamage-dev
     [[ -x build/bench/velnor_bench_mapped ]] || {
         echo "startup.sh: build/bench/velnor_bench_mapped was not built (Xlib missing?)" >&2
         exit 1
@@ -49,39 +50,45 @@ unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
 
 velnor=./build/velnor
 bare=./build/bench/velnor_bench_bare_window
-mapped() { # program: "ms shared-objects" of one start
-    ./build/bench/velnor_bench_mapped -t 30 "$1" 2>>"$tmp/errors" | awk '{ print $2, $4 }'
+mapped() { # program: "mapped-ms shared-objects drawn-ms" of one start
+    ./build/bench/velnor_bench_mapped -t 30 "$1" 2>>"$tmp/errors" | awk '{ print $2, $4, $8 }'
 }
 
 # One unrecorded start of each first: the first start reads the libraries and fonts from disk.
 mapped "$velnor" >/dev/null
 mapped "$bare" >/dev/null
 
-v_ms=() v_so=() b_ms=() b_so=()
+v_ms=() v_so=() v_dr=() b_ms=() b_so=() b_dr=()
 for i in $(seq "$runs"); do
     # Which program goes first alternates too, so that neither always follows the other.
     order=("$velnor" "$bare")
     ((i % 2)) || order=("$bare" "$velnor")
     for program in "${order[@]}"; do
-        read -r ms so < <(mapped "$program") || {
+        read -r ms so drawn < <(mapped "$program") || {
             echo "startup.sh: $program mapped no window:" >&2
             cat "$tmp/errors" >&2
             exit 1
         }
         if [[ $program == "$velnor" ]]; then
-            v_ms+=("$ms") v_so+=("$so")
+            v_ms+=("$ms") v_so+=("$so") v_dr+=("$drawn")
         else
-            b_ms+=("$ms") b_so+=("$so")
+            b_ms+=("$ms") b_so+=("$so") b_dr+=("$drawn")
         fi
     done
 done
 
 v=$(printf '%s\n' "${v_ms[@]}" | median)
 b=$(printf '%s\n' "${b_ms[@]}" | median)
+vd=$(printf '%s\n' "${v_dr[@]}" | median)
+bd=$(printf '%s\n' "${b_dr[@]}" | median)
 echo "runs: $runs of each, in turn, after one unrecorded start of each; Xvfb $DISPLAY, network" \
     "namespace with loopback only; time from fork to the MapNotify of the top-level window"
-echo "velnor:       median ${v} ms   (${v_ms[*]})"
-echo "bare window:  median ${b} ms   (${b_ms[*]})"
+echo "mapped, velnor:       median ${v} ms   (${v_ms[*]})"
+echo "mapped, bare window:  median ${b} ms   (${b_ms[*]})"
+echo "drawn, velnor:        median ${vd} ms   (${v_dr[*]})"
+echo "drawn, bare window:   median ${bd} ms   (${b_dr[*]})"
 echo "shared objects loaded when mapped: velnor $(printf '%s\n' "${v_so[@]}" | median)," \
     "bare window $(printf '%s\n' "${b_so[@]}" | median)"
-awk -v v="$v" -v b="$b" 'BEGIN { printf "ratio velnor / bare window: %.2f\n", v / b }'
+awk -v v="$v" -v b="$b" -v vd="$vd" -v bd="$bd" 'BEGIN {
+    printf "ratio velnor / bare window, mapped: %.2f\n", v / b
+    printf "ratio velnor / bare window, drawn: %.2f\n", vd / bd }'

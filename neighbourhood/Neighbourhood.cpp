@@ -5,6 +5,18 @@
 
 namespace neighbourhood {
 
+Neighbourhood::Neighbourhood(MakeSmb makeSmb)
+    : smb([this, makeSmb = std::move(makeSmb)] {
+          std::call_once(smbOnce, [&] {
+              try {
+                  smbMade = makeSmb(resolver);
+              } catch (const std::exception&) {
+                  // Without it, SMB lists nothing.
+              }
+          });
+          return smbMade.get();
+      }) {}
+
 std::vector<DiscoveredComputer> Neighbourhood::WsdComputers(std::chrono::milliseconds window,
                                                             std::stop_token stop) {
     std::vector<DiscoveredComputer> computers;

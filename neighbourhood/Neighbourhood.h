@@ -2,14 +2,15 @@
 
 #include "neighbourhood/DiscoveredHosts.h"
 #include "neighbourhood/DiscoveryProvider.h"
-#include "neighbourhood/LazyProvider.h"
 #include "neighbourhood/NameLookup.h"
 #include "neighbourhood/RouterProvider.h"
 #include "neighbourhood/smb/SmbModule.h"
+#include "platform/common/Lazy.h"
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace neighbourhood {
 
@@ -20,8 +21,7 @@ struct Neighbourhood {
     // The SMB provider over the resolver: from its module unless a caller brings its own.
     using MakeSmb =
         std::function<std::unique_ptr<platform::NetworkProvider>(platform::SocketLibrary&)>;
-    explicit Neighbourhood(MakeSmb makeSmb = LoadSmbProvider)
-        : smb([this, makeSmb = std::move(makeSmb)] { return makeSmb(resolver); }) {}
+    explicit Neighbourhood(MakeSmb makeSmb = LoadSmbProvider);
 
     // Long enough for discovery under loss, short beside a walk of SMB.
     static constexpr std::chrono::milliseconds kDiscoveryWindow{2000};
@@ -35,11 +35,15 @@ struct Neighbourhood {
 
     DiscoveredHosts discovered;
     NameLookup resolver{discovered};
-    LazyProvider smb;
+    // Made when the walk is prepared or first opens it: so the module loads off the window's
+    // thread, and after the window is up.
+    platform::LazyNetworkProvider smb;
     DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers, kDiscoveryWindow,
                           discovered};
     DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, MdnsComputers, kDiscoveryWindow,
                            discovered};
+    std::once_flag smbOnce;
+    std::unique_ptr<platform::NetworkProvider> smbMade;
     RouterProvider network{{{kSmbProviderName, &smb}, {kWsdProvider, &wsd}, {kMdnsProvider, &mdns}},
                            resolver,
                            discovered};

@@ -16,7 +16,7 @@ inline constexpr char kSmbProviderName[] = "SMB";
 inline constexpr char kSmbModuleEntry[] = "velnor_smb_provider";
 using SmbModuleEntry = platform::NetworkProvider* (*)(platform::SocketLibrary& resolver);
 
-// Loads the module from beside the program or from the folder it is installed to, and makes a
+// Loads the module (platform::posix::LoadModule) and makes a
 // provider; null when the module or the library it links is not there.
 std::unique_ptr<platform::NetworkProvider> LoadSmbProvider(platform::SocketLibrary& resolver);
 

@@ -1,7 +1,6 @@
 #include "platform/Services.h"
 
-#include "neighbourhood/Neighbourhood.h"
-#include "platform/posix/CurlInternet.h"
+#include "platform/posix/NetworkModule.h"
 #include "platform/posix/PosixComputer.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/PosixSystemMetrics.h"
@@ -20,20 +19,19 @@ std::string SearchPath() {
 } // namespace
 
 struct NativeServices::Parts {
-    posix::CurlInternet internet;
     posix::PosixSystemMetrics metrics;
     posix::PosixComputer computer;
-    neighbourhood::Neighbourhood neighbourhood;
     posix::RegistryStandIn registry{SearchPath()};
     posix::PosixPrograms programs;
     posix::QtShell shell;
+    posix::NetworkModule network;
 };
 
 NativeServices::NativeServices()
     : parts_(std::make_unique<Parts>()),
       services_(std::make_unique<Services>(
-          Services{parts_->internet, parts_->metrics, parts_->computer,
-                   parts_->neighbourhood.resolver, parts_->neighbourhood.network, parts_->computer,
+          Services{parts_->network.internet(), parts_->metrics, parts_->computer,
+                   parts_->network.resolver(), parts_->network.network(), parts_->computer,
                    parts_->registry, parts_->programs, parts_->shell})) {}
 NativeServices::~NativeServices() = default;
 

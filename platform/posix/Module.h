@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace platform::posix {
+
+// A module of the program's, from beside the program (a build tree) or from the folder it is
+// installed to; null when it is in neither or cannot be loaded (a library it links is missing).
+// Never unloaded: the libraries it links keep state of their own for the process's life.
+void* LoadModule(const std::string& file);
+
+// The module's entry of that name, as the function type it is; null when there is none.
+template <typename Entry> Entry ModuleEntry(void* module, const char* name);
+
+} // namespace platform::posix
+
+#include <dlfcn.h>
+
+template <typename Entry> Entry platform::posix::ModuleEntry(void* module, const char* name) {
+    return module != nullptr ? reinterpret_cast<Entry>(dlsym(module, name)) : nullptr;
+}
