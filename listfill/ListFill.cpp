@@ -35,10 +35,7 @@ public:
         clsNetwork network(services_.network, services_.localNames);
         network.SetResourceType(platform::net::kTypeAny);
         network.SetParallelOpens(kParallelOpens);
-        network.SetRecordObserver([&](const clsNetwork::ResourceRecord& record) {
-            if (record.displayType != platform::net::kDisplayServer) {
-                return;
-            }
+        network.SetServerObserver([&](const clsNetwork::ResourceRecord& record) {
             // A name that is listed already would take a key the list holds.
             for (std::string& name : RowNames(record.remoteName)) {
                 if (listed.insert(name).second) {

@@ -57,6 +57,10 @@ void DiscoveryProvider::StartRun() {
                       .share();
 }
 
+bool DiscoveryProvider::MayListServers(const NetResource& container) {
+    return container.displayType != net::kDisplayNetwork;
+}
+
 void DiscoveryProvider::Prepare() {
     const std::lock_guard lock(mutex_);
     if (!run_ || run_->round != hosts_.round()) {

@@ -42,6 +42,8 @@ public:
 
     // Starts this round's discovery, unless it runs already.
     void Prepare() override;
+    // The network lists groups only.
+    bool MayListServers(const NetResource& container) override;
 
 private:
     std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,

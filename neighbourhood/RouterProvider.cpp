@@ -119,6 +119,14 @@ std::vector<NetResource> RouterProvider::Settle(std::vector<NetResource> entries
     return KeepNew(std::move(entries));
 }
 
+bool RouterProvider::MayListServers(const NetResource& container) {
+    const auto member =
+        std::find_if(members_.begin(), members_.end(), [&](const Member& candidate) {
+            return candidate.name == container.provider.value_or("");
+        });
+    return member == members_.end() || member->provider->MayListServers(container);
+}
+
 void RouterProvider::Prepare() {
     const std::lock_guard lock(roundMutex_);
     if (!prepared_) {

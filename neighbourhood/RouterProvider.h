@@ -33,6 +33,8 @@ public:
 
     // Begins the round of the coming walk and prepares every member.
     void Prepare() override;
+    // As the member that listed the container tells.
+    bool MayListServers(const NetResource& container) override;
 
 private:
     std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,

@@ -1,7 +1,11 @@
 #include "netenum/clsNetwork.h"
 
-#include <deque>
+#include <algorithm>
+#include <condition_variable>
 #include <future>
+#include <map>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -26,58 +30,223 @@ platform::NetResource ToResource(const clsNetwork::ResourceRecord& record) {
 
 } // namespace
 
-void clsNetwork::Reset() {
-    using Handle = platform::NetworkProvider::Handle;
-    using Open = std::future<std::optional<Handle>>;
-    const auto ready = [](std::optional<Handle> handle) {
-        std::promise<std::optional<Handle>> promise;
-        promise.set_value(handle);
-        return promise.get_future();
-    };
-    // Opens that ran ahead of a walk that ended early are closed again.
-    std::deque<Open> opening;
-    struct CloseLeftOver {
-        std::deque<Open>& opening;
-        platform::NetworkProvider& provider;
-        ~CloseLeftOver() {
-            for (Open& open : opening) {
-                try {
-                    if (const auto handle = open.get()) {
-                        provider.close(*handle);
-                    }
-                } catch (const std::exception&) {
-                }
+namespace {
+
+using Handle = platform::NetworkProvider::Handle;
+
+// The opens of a walk's containers, by the walk's id of each: run on threads of their own when
+// the walk opens ahead, or at once when it does not. Whatever was opened and not taken is closed
+// at the end.
+class Opens {
+public:
+    Opens(platform::NetworkProvider& provider, bool ahead) : provider_(provider), ahead_(ahead) {}
+    Opens(const Opens&) = delete;
+    Opens& operator=(const Opens&) = delete;
+    ~Opens() {
+        for (auto& [index, running] : running_) {
+            running.wait();
+        }
+        for (const auto& [index, handle] : ended_) {
+            if (handle) {
+                provider_.close(*handle);
             }
         }
-    } closeLeftOver{opening, provider_};
-
-    std::size_t stored = 0;
-    if (const auto root = provider_.open(platform::net::kScopeGlobalNet, GetResourceType(),
-                                         kAllUsages, nullptr)) {
-        stored = ReadContainer(*root, stored);
-        provider_.close(*root);
     }
-    // Every record in the order stored; a container is opened while those before it are read.
-    for (std::size_t next = 0; next < stored && stored < kMaxRecords; ++next) {
-        while (opening.size() < parallelOpens_ && next + opening.size() < stored) {
-            // Copied: reading a container may grow the table under a reference.
-            const ResourceRecord record = (*records_)[next + opening.size()];
-            const bool container = (record.usage & platform::net::kUsageContainer) != 0;
-            opening.push_back(
-                container && parallelOpens_ > 1
-                    ? std::async(std::launch::async, [this, record] { return OpenRecord(record); })
-                    : ready(container ? OpenRecord(record) : std::nullopt));
+
+    using Id = std::uint64_t;
+
+    bool Started(Id index) const { return started_.count(index) > 0; }
+
+    void Start(Id index, std::function<std::optional<Handle>()> open) {
+        started_.insert(index);
+        if (!ahead_) {
+            End(index, open);
+            return;
         }
+        running_.emplace(index,
+                         std::async(std::launch::async, [this, index, open] { End(index, open); }));
+    }
+
+    // The first of the candidates, in their order, whose open has ended; waits for one.
+    Id WaitAny(const std::vector<Id>& candidates) {
+        std::unique_lock lock(mutex_);
+        Id found = 0;
+        ended_changed_.wait(lock, [&] {
+            for (const Id index : candidates) {
+                if (ended_.count(index) > 0) {
+                    found = index;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+
+    std::optional<Handle> Take(Id index) {
+        std::unique_lock lock(mutex_);
+        ended_changed_.wait(lock, [&] { return ended_.count(index) > 0; });
+        const std::optional<Handle> handle = ended_[index];
+        ended_.erase(index);
+        return handle;
+    }
+
+private:
+    void End(Id index, const std::function<std::optional<Handle>()>& open) {
         std::optional<Handle> handle;
         try {
-            handle = opening.front().get();
+            handle = open();
         } catch (const std::exception&) {
             // An open that failed opened nothing.
         }
-        opening.pop_front();
-        if (handle) {
-            stored = ReadContainer(*handle, stored);
-            provider_.close(*handle);
+        const std::lock_guard lock(mutex_);
+        ended_[index] = handle;
+        ended_changed_.notify_all();
+    }
+
+    platform::NetworkProvider& provider_;
+    bool ahead_;
+    std::set<Id> started_;
+    std::map<Id, std::future<void>> running_;
+    std::mutex mutex_;
+    std::condition_variable ended_changed_;
+    std::map<Id, std::optional<Handle>> ended_;
+};
+
+} // namespace
+
+void clsNetwork::Reset() {
+    using platform::net::kDisplayServer;
+    using platform::net::kUsageContainer;
+    // Every record the walk knows has an id: those in the table, and those of containers read
+    // ahead of their place, which wait until that place comes.
+    using Id = std::uint64_t;
+    struct Known {
+        Id id;
+        ResourceRecord record;
+    };
+    Id lastId = 0;
+    std::vector<Id> ids;
+    const auto place = [&](std::vector<ResourceRecord> entries) {
+        std::vector<Known> known;
+        for (ResourceRecord& entry : entries) {
+            known.push_back({++lastId, std::move(entry)});
+        }
+        return known;
+    };
+    std::size_t stored = 0;
+    const auto append = [&](const std::vector<Known>& entries) {
+        std::vector<ResourceRecord> records;
+        for (const Known& entry : entries) {
+            records.push_back(entry.record);
+        }
+        stored = Append(records, stored);
+        ids.resize(stored - entries.size());
+        for (const Known& entry : entries) {
+            ids.push_back(entry.id);
+        }
+    };
+    if (const auto root = provider_.open(platform::net::kScopeGlobalNet, GetResourceType(),
+                                         kAllUsages, nullptr)) {
+        append(place(ReadContainer(*root)));
+        provider_.close(*root);
+    }
+
+    Opens opens(provider_, parallelOpens_ > 1);
+    std::map<Id, std::vector<Known>> read; // by the id of the container
+    std::set<Id> told;                     // containers whose servers have been told
+    const auto isContainer = [](const ResourceRecord& record) {
+        return (record.usage & kUsageContainer) != 0;
+    };
+    const auto listsNoServer = [&](const ResourceRecord& record) {
+        return !provider_.MayListServers(ToResource(record));
+    };
+    const auto tell = [&](Id container) {
+        if (told.insert(container).second && serverObserver_) {
+            for (const Known& entry : read[container]) {
+                if (entry.record.displayType == kDisplayServer) {
+                    serverObserver_(entry.record);
+                }
+            }
+        }
+    };
+    // Every container in the order stored, its entries put into the table in that order. While
+    // one waits long, those after it may be read first, when its provider is sure it lists no
+    // server; so may a container whose place is not known yet (the child of one read ahead)
+    // that lists no server itself. Servers are told as soon as their order is known.
+    std::size_t next = 0;
+    while (next < stored && stored < kMaxRecords) {
+        // The containers known beyond `next`, the table's first, then the children of those read
+        // ahead: as many as may be opened at once.
+        struct Candidate {
+            Id id;
+            ResourceRecord record;
+            std::optional<std::size_t> index; // in the table
+        };
+        std::vector<Candidate> candidates;
+        for (std::size_t index = next; index < stored && candidates.size() < parallelOpens_;
+             ++index) {
+            if (isContainer((*records_)[index])) {
+                candidates.push_back({ids[index], (*records_)[index], index});
+            }
+        }
+        for (std::size_t at = 0; at < candidates.size() && candidates.size() < parallelOpens_;
+             ++at) {
+            if (const auto children = read.find(candidates[at].id); children != read.end()) {
+                for (const Known& child : children->second) {
+                    if (isContainer(child.record) && candidates.size() < parallelOpens_) {
+                        candidates.push_back({child.id, child.record, std::nullopt});
+                    }
+                }
+            }
+        }
+        std::vector<Id> readable;
+        bool passable = true;
+        for (const Candidate& candidate : candidates) {
+            if (read.count(candidate.id) > 0) {
+                continue;
+            }
+            if (!opens.Started(candidate.id)) {
+                opens.Start(candidate.id,
+                            [this, record = candidate.record] { return OpenRecord(record); });
+            }
+            const bool noServer = listsNoServer(candidate.record);
+            if (candidate.index ? passable : noServer) {
+                readable.push_back(candidate.id);
+            }
+            if (candidate.index) {
+                passable = passable && noServer;
+            }
+        }
+        if (!readable.empty()) {
+            const Id id = opens.WaitAny(readable);
+            std::vector<ResourceRecord> entries;
+            if (const auto handle = opens.Take(id)) {
+                entries = ReadContainer(*handle);
+                provider_.close(*handle);
+            }
+            read[id] = place(std::move(entries));
+            // Before it, every container in the table lists no server or has had its told.
+            bool known = true;
+            for (std::size_t index = next; index < stored && ids[index] != id; ++index) {
+                const ResourceRecord& before = (*records_)[index];
+                known = known && (!isContainer(before) || told.count(ids[index]) > 0 ||
+                                  (read.count(ids[index]) == 0 && listsNoServer(before)));
+            }
+            if (known) {
+                tell(id);
+            }
+        }
+        // What has come to its place goes into the table.
+        while (next < stored && stored < kMaxRecords &&
+               (!isContainer((*records_)[next]) || read.count(ids[next]) > 0)) {
+            if (const auto entries = read.find(ids[next]); entries != read.end()) {
+                tell(ids[next]);
+                const std::vector<Known> children = std::move(entries->second);
+                read.erase(entries);
+                append(children);
+            }
+            ++next;
         }
     }
     BuildLists();
@@ -89,24 +258,14 @@ clsNetwork::OpenRecord(const ResourceRecord& record) {
     return provider_.open(platform::net::kScopeGlobalNet, GetResourceType(), kAllUsages, &resource);
 }
 
-std::size_t clsNetwork::ReadContainer(platform::NetworkProvider::Handle handle,
-                                      std::size_t stored) {
+std::vector<clsNetwork::ResourceRecord>
+clsNetwork::ReadContainer(platform::NetworkProvider::Handle handle) {
     using namespace platform::net;
+    std::vector<ResourceRecord> entries;
     for (int reads = 0; reads < kMaxReadsPerContainer; ++reads) {
         platform::ReadOutcome outcome = provider_.read(handle, kReadBudget);
-        if (!outcome.entries.empty()) {
-            if (!records_) {
-                records_.emplace();
-            }
-            // The table ends holding exactly this walk's records.
-            records_->resize(stored);
-            for (const auto& entry : outcome.entries) {
-                records_->push_back(ToRecord(entry));
-                if (observer_) {
-                    observer_(records_->back());
-                }
-            }
-            stored = records_->size();
+        for (const auto& entry : outcome.entries) {
+            entries.push_back(ToRecord(entry));
         }
         // Read on while the provider has more; an entry that can never fit ends the container.
         const bool more = outcome.result == kResultOk ||
@@ -115,7 +274,20 @@ std::size_t clsNetwork::ReadContainer(platform::NetworkProvider::Handle handle,
             break;
         }
     }
-    return stored;
+    return entries;
+}
+
+std::size_t clsNetwork::Append(const std::vector<ResourceRecord>& entries, std::size_t stored) {
+    if (entries.empty()) {
+        return stored;
+    }
+    if (!records_) {
+        records_.emplace();
+    }
+    // The table ends holding exactly this walk's records.
+    records_->resize(stored);
+    records_->insert(records_->end(), entries.begin(), entries.end());
+    return records_->size();
 }
 
 void clsNetwork::BuildLists() {

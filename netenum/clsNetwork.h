@@ -61,19 +61,23 @@ public:
     void Reset();
     void SetResourceType(std::int32_t lResourceType) { resourceType_ = lResourceType; }
 
-    // Told of each record as it is stored: in walk order, on the thread that runs Reset.
-    using RecordObserver = std::function<void(const ResourceRecord&)>;
-    void SetRecordObserver(RecordObserver observer) { observer_ = std::move(observer); }
-    // Containers opened at once: the one to read next and those after it in walk order, whose
-    // opens (where a provider waits on the network) overlap. Reads stay in walk order, one at a
-    // time, so the records and the lists are those of a walk that opens one at a time.
+    // Told of each server record in the order of the server list, as soon as that order is
+    // known; on the thread that runs Reset.
+    using ServerObserver = std::function<void(const ResourceRecord&)>;
+    void SetServerObserver(ServerObserver observer) { serverObserver_ = std::move(observer); }
+    // Containers opened at once: the one whose entries go into the table next and those after
+    // it, whose opens (where a provider waits on the network) overlap. The reads run one at a
+    // time in walk order, but may pass a container whose provider is sure it lists no server;
+    // the records and the lists are those of a walk that opens one container at a time.
     void SetParallelOpens(std::size_t count) { parallelOpens_ = count > 0 ? count : 1; }
 
     const std::optional<std::vector<ResourceRecord>>& records() const { return records_; }
 
 private:
-    // Reads a container into the table from index `stored` on; gives the new count.
-    std::size_t ReadContainer(platform::NetworkProvider::Handle handle, std::size_t stored);
+    // Every entry of an open container.
+    std::vector<ResourceRecord> ReadContainer(platform::NetworkProvider::Handle handle);
+    // Puts the entries into the table from index `stored` on; gives the new count.
+    std::size_t Append(const std::vector<ResourceRecord>& entries, std::size_t stored);
     // Opens the record's container; nothing when it is no container or does not open.
     std::optional<platform::NetworkProvider::Handle> OpenRecord(const ResourceRecord& record);
     void BuildLists();
@@ -82,7 +86,7 @@ private:
     platform::NetworkProvider& provider_;
     platform::LocalNames& localNames_;
     std::int32_t resourceType_ = platform::net::kTypeDisk;
-    RecordObserver observer_;
+    ServerObserver serverObserver_;
     std::size_t parallelOpens_ = 1;
     std::optional<std::vector<ResourceRecord>> records_;
     std::array<std::string, 10> lists_;

@@ -58,6 +58,12 @@ public:
     // A walk comes soon: start now what takes long (listening for computers that announce
     // themselves), so that it overlaps what the caller does before. Calling it is optional.
     virtual void Prepare() {}
+    // False when the container's entries are sure to hold no server, so that a walk may read the
+    // containers after it first while it waits; true when the provider cannot tell.
+    virtual bool MayListServers(const NetResource& container) {
+        static_cast<void>(container);
+        return true;
+    }
     virtual std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
                                        const NetResource* parent) = 0;
     // Entries that fit the budget as records plus their NUL-terminated strings. kResultOk with

@@ -143,6 +143,10 @@ std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int
     return entries;
 }
 
+bool SmbProvider::MayListServers(const NetResource& container) {
+    return container.displayType == kDisplayDomain;
+}
+
 void SmbProvider::Prepare() {
     const std::lock_guard lock(library_);
     Library();

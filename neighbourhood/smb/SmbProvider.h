@@ -34,6 +34,8 @@ public:
 
     // Starts the library, off the thread that will walk.
     void Prepare() override;
+    // Only a workgroup lists servers: the network lists workgroups, a server its shares.
+    bool MayListServers(const NetResource& container) override;
 
 private:
     std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,

@@ -35,6 +35,11 @@ void LazyNetworkProvider::Prepare() {
     }
 }
 
+bool LazyNetworkProvider::MayListServers(const NetResource& container) {
+    NetworkProvider* provider = get_();
+    return provider == nullptr || provider->MayListServers(container);
+}
+
 std::optional<NetworkProvider::Handle> LazyNetworkProvider::open(std::int32_t scope,
                                                                  std::int32_t type,
                                                                  std::int32_t usage,

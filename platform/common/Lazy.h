@@ -40,6 +40,7 @@ public:
     explicit LazyNetworkProvider(std::function<NetworkProvider*()> get) : get_(std::move(get)) {}
     // Makes the provider, and prepares it.
     void Prepare() override;
+    bool MayListServers(const NetResource& container) override;
     std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
                                const NetResource* parent) override;
     ReadOutcome read(Handle handle, std::size_t budget) override;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ public:
     std::vector<std::string> failingOpens; // containers whose open fails
     std::map<std::string, int> endResults; // a result instead of "no more items"
     bool rootFails = false;
-    std::map<std::string, Gate> gates; // set up before the walk
+    std::map<std::string, Gate> gates;   // set up before the walk
+    std::set<std::string> listsNoServer; // containers sure to list no server
     std::vector<Opened> opened;
     int closes = 0;
     int reads = 0;
@@ -58,6 +60,10 @@ public:
                                                         ? listed->second
                                                         : std::vector<platform::NetResource>{})));
         return handle;
+    }
+
+    bool MayListServers(const platform::NetResource& container) override {
+        return listsNoServer.count(container.remoteName.value_or("")) == 0;
     }
 
     std::size_t opens() {

@@ -94,46 +94,63 @@ TEST(clsNetwork, WalksBreadthFirstAndSortsNamesByDisplayType) {
     EXPECT_EQ(network.records()->size(), 15u);
 }
 
-TEST(clsNetwork, OpensAheadButReadsAndTellsInWalkOrder) {
-    Neighbourhood one;
-    clsNetwork alone(one.provider, one.names);
-    alone.SetResourceType(0x5);
+TEST(clsNetwork, ServersAreToldInListOrderAsSoonAsThatOrderIsKnown) {
+    // SMB first, then a network whose listing waits (discovery) and lists groups only.
+    const auto neighbourhood = [](fakes::Provider& provider) {
+        provider.children[""] = {Resource(kDisplayNetwork, "SMB", true),
+                                 Resource(kDisplayNetwork, "WAITS", true)};
+        provider.children["SMB"] = {Resource(kDisplayDomain, "WORKGROUP", true)};
+        provider.children["WORKGROUP"] = {Resource(kDisplayServer, "\\\\A", false),
+                                          Resource(kDisplayServer, "\\\\B", false)};
+        provider.children["WAITS"] = {Resource(kDisplayDomain, "GROUP", true)};
+        provider.children["GROUP"] = {Resource(kDisplayServer, "\\\\C", false)};
+        provider.gates["WAITS"].shut();
+    };
+    fakes::Provider reference;
+    fakes::Computer names;
+    neighbourhood(reference);
+    reference.gates["WAITS"].open();
+    clsNetwork alone(reference, names);
     alone.Reset();
 
-    Neighbourhood net;
-    fakes::Gate& held = net.provider.gates["WORKGROUP"];
-    net.provider.gates["OTHER"];
-    held.shut();
-    clsNetwork network(net.provider, net.names);
-    network.SetResourceType(0x5);
-    network.SetParallelOpens(4);
-    std::mutex mutex;
-    std::vector<std::string> told;
-    network.SetRecordObserver([&](const clsNetwork::ResourceRecord& record) {
-        const std::lock_guard lock(mutex);
-        told.push_back(record.remoteName);
-    });
-    std::thread walk([&] { network.Reset(); });
-    // OTHER opens while WORKGROUP, before it, is held; nothing of OTHER is told yet.
-    while (net.provider.opens() < 4) {
-        std::this_thread::yield();
+    // Whether the waiting network lists no server, and what is told while it waits.
+    const std::pair<bool, std::vector<std::string>> cases[] = {
+        {true, {"\\\\A", "\\\\B"}},
+        {false, {}},
+    };
+    for (const auto& [listsNoServer, toldWhileWaiting] : cases) {
+        fakes::Provider provider;
+        neighbourhood(provider);
+        if (listsNoServer) {
+            provider.listsNoServer = {"WAITS"};
+        }
+        clsNetwork network(provider, names);
+        network.SetParallelOpens(4);
+        std::mutex mutex;
+        std::vector<std::string> told;
+        network.SetServerObserver([&](const clsNetwork::ResourceRecord& record) {
+            const std::lock_guard lock(mutex);
+            told.push_back(record.remoteName);
+        });
+        std::thread walk([&] { network.Reset(); });
+        // WORKGROUP opens while WAITS, before it, waits.
+        while (provider.opens() < 4) {
+            std::this_thread::yield();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        {
+            const std::lock_guard lock(mutex);
+            EXPECT_EQ(told, toldWhileWaiting) << listsNoServer;
+        }
+        provider.gates["WAITS"].open();
+        walk.join();
+        EXPECT_EQ(told, (std::vector<std::string>{"\\\\A", "\\\\B", "\\\\C"}));
+        EXPECT_EQ(network.GetServerList(), alone.GetServerList());
+        EXPECT_EQ(network.GetDomainList(), alone.GetDomainList());
+        ASSERT_TRUE(network.records());
+        EXPECT_EQ(network.records()->size(), alone.records()->size());
+        EXPECT_EQ(provider.closes, reference.closes);
     }
-    {
-        const std::lock_guard lock(mutex);
-        EXPECT_EQ(told, (std::vector<std::string>{"Fake Network", "WORKGROUP", "OTHER"}));
-    }
-    held.open();
-    walk.join();
-
-    EXPECT_EQ(told, (std::vector<std::string>{"Fake Network", "WORKGROUP", "OTHER", "\\\\ALPHA",
-                                              "\\\\BRAVO", "\\\\CHARLIE", "odd-container",
-                                              "negative", "\\\\ALPHA\\public", "\\\\ALPHA\\C$",
-                                              "dir", "file", "group", "root", "generic"}));
-    for (const auto& list : {&clsNetwork::GetServerList, &clsNetwork::GetDomainList,
-                             &clsNetwork::GetShareList, &clsNetwork::GetDirectoryList}) {
-        EXPECT_EQ((network.*list)(), (alone.*list)());
-    }
-    EXPECT_EQ(net.provider.closes, one.provider.closes);
 }
 
 TEST(clsNetwork, NamesAreTakenAsTheyCame) {
