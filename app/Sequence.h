@@ -49,10 +49,12 @@ private:
 };
 
 // co_await OffThread(mailbox, work): runs the work in the background, and goes on with its
-// result, or its exception, on the mailbox's thread.
-template <typename Work> class OffThread {
+// result, or its exception, on the mailbox's thread. With `kNothingOnFailure`, the result is an
+// optional, empty when the work failed.
+template <typename Work, bool kNothingOnFailure = false> class OffThread {
 public:
     using Result = std::invoke_result_t<Work&>;
+    using Resumed = std::conditional_t<kNothingOnFailure, std::optional<Result>, Result>;
 
     OffThread(Mailbox::Address mailbox, Work work)
         : mailbox_(std::move(mailbox)), work_(std::move(work)), state_(std::make_shared<State>()) {}
@@ -84,12 +86,19 @@ public:
             });
     }
 
-    Result await_resume() {
-        if (state_->error) {
-            std::rethrow_exception(state_->error);
-        }
-        if constexpr (!std::is_void_v<Result>) {
+    Resumed await_resume() {
+        if constexpr (kNothingOnFailure) {
+            if (state_->error) {
+                return std::nullopt;
+            }
             return std::move(*state_->value);
+        } else {
+            if (state_->error) {
+                std::rethrow_exception(state_->error);
+            }
+            if constexpr (!std::is_void_v<Result>) {
+                return std::move(*state_->value);
+            }
         }
     }
 

@@ -216,8 +216,8 @@ template <typename StepBody> void frmMain::Step(StepBody&& body) {
     }
 }
 
-template <typename Work> auto frmMain::Off(Work work) {
-    return OffThread<Work>(mailbox_->address(), std::move(work));
+template <typename Work> auto frmMain::Try(Work work) {
+    return OffThread<Work, true>(mailbox_->address(), std::move(work));
 }
 
 void frmMain::ShowOnce() {
@@ -247,25 +247,21 @@ Sequence frmMain::LoadSequence() {
     Step([&] { Background::Run([network = &services_.network] { network->Prepare(); }); });
 
     // Each wait is a named awaiter and each result a variable of the whole sequence: GCC 12
-    // destroys temporaries of a co_await twice in some places.
+    // destroys temporaries of a co_await twice in some places. A step whose work failed gives
+    // nothing and is skipped.
     const std::string url = velnor::AddressPageUrl();
     platform::Internet* internet = &services_.internet;
+    auto checking = Try([internet, url] { return GetSource::CheckConnection(*internet, url); });
     // A test that fails to run at all counts as passed: the fetch then finds out.
-    bool connected = true;
-    try {
-        auto checked = Off([internet, url] { return GetSource::CheckConnection(*internet, url); });
-        connected = co_await checked;
-    } catch (const std::exception&) {
-    }
+    const std::optional<bool> checked = co_await checking;
+    const bool connected = checked.value_or(true);
     // The page as fetched is what is searched: a Save or Copy meanwhile may put its own text
     // into txtInfo.
     std::string page;
     if (connected) {
-        try {
-            auto fetched = Off([internet, url] { return GetSource::GetPageText(*internet, url); });
-            page = co_await fetched;
-        } catch (const std::exception&) {
-        }
+        auto fetching = Try([internet, url] { return GetSource::GetPageText(*internet, url); });
+        const std::optional<std::string> fetched = co_await fetching;
+        page = fetched.value_or("");
         Step([&] { txtInfo->setText(FromLocal(page)); });
         Step([&] {
             SetCaption(lblExtIP,
@@ -280,12 +276,8 @@ Sequence frmMain::LoadSequence() {
         Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
     }
 
-    std::optional<int> metric;
-    try {
-        auto measured = Off([metrics = &services_.metrics] { return metrics->networkMetric(); });
-        metric = co_await measured;
-    } catch (const std::exception&) {
-    }
+    auto measuring = Try([metrics = &services_.metrics] { return metrics->networkMetric(); });
+    const std::optional<int> metric = co_await measuring;
     if (metric) {
         Step([&] {
             SetCaption(lblAnswer, (*metric & 0x2) == 0x2
@@ -297,21 +289,13 @@ Sequence frmMain::LoadSequence() {
     co_await FillEnded{*this};
 
     platform::LocalMachine* machine = &services_.localMachine;
-    std::optional<std::string> ip;
-    try {
-        auto read = Off([machine] { return machine->localIP(); });
-        ip = co_await read;
-    } catch (const std::exception&) {
-    }
+    auto readingIp = Try([machine] { return machine->localIP(); });
+    const std::optional<std::string> ip = co_await readingIp;
     if (ip) {
         Step([&] { SetCaption(lblLIP, QStringLiteral("Local IP: ") + FromLocal(*ip)); });
     }
-    std::optional<std::string> host;
-    try {
-        auto read = Off([machine] { return machine->localHostName(); });
-        host = co_await read;
-    } catch (const std::exception&) {
-    }
+    auto readingHost = Try([machine] { return machine->localHostName(); });
+    const std::optional<std::string> host = co_await readingHost;
     if (host) {
         Step([&] {
             SetCaption(lblLHost, QStringLiteral("Local Host: ") + FromLocal(*host).toUpper());

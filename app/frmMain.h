@@ -100,8 +100,9 @@ private:
     // Runs one step of a sequence; a failing step is abandoned and the sequence goes on. Once
     // the window is unloaded, no step runs.
     template <typename StepBody> void Step(StepBody&& body);
-    // co_await Off(work): the work in the background, the result back on this thread.
-    template <typename Work> auto Off(Work work);
+    // co_await Try(work): the work in the background, its result back on this thread; nothing
+    // when it failed.
+    template <typename Work> auto Try(Work work);
     void ConnectClick(QPushButton* button, void (frmMain::*handler)());
 
     const platform::Services& services_;

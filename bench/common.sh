@@ -24,7 +24,23 @@ bench_lab_up() { # lab-script layout
 # CMD in the client namespace of the lab bench_lab_up brought up.
 bench_exec() { "$BENCH_LAB" exec "$BENCH_LAYOUT" "$@"; }
 
+ms_of() { # ms_of CMD...: wall time of one run in milliseconds
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median_of() { printf '%s\n' "$@" | median; }
+
+# One line of figures: the label, the median of the milliseconds, and every run's.
+show_ms() { # label ms...
+    local label=$1
+    shift
+    printf '%-36s %s ms   (%s)\n' "$label:" "$(median_of "$@")" "$*"
+}
 
 # CMD where nothing it sends can leave the machine (velnor_isolated, scripts/setup.sh): the program
 # looks for names and neighbours as it starts.

@@ -22,5 +22,5 @@ for providers in smb all; do
         times+=("$ms") found+=("$count")
     done
     printf '%-4s providers: median %s ms over %s runs (%s); computers found: %s\n' \
-        "$providers" "$(printf '%s\n' "${times[@]}" | median)" "$runs" "${times[*]}" "${found[*]}"
+        "$providers" "$(median_of "${times[@]}")" "$runs" "${times[*]}" "${found[*]}"
 done

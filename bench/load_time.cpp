@@ -7,12 +7,8 @@
 // Prints "retrieved_ms MS main_ms MS shown_ms MS load_returned_ms MS message_boxes N origin O".
 // The status line is read from the event loop, whether Load() runs the sequence through or
 // returns before it ends.
-#include "app/ReportClock.h"
-#include "app/SaveDialog.h"
-#include "app/frmMain.h"
+#include "app/Program.h"
 #include "platform/Services.h"
-#include "ui/BuildConfig.h"
-#include "ui/QtMessageBox.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -85,19 +81,10 @@ int main(int argc, char* argv[]) {
     const double mainMs = origin.sinceStart();
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(velnor::kTitle));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(velnor::kVersionMajor)
-                                            .arg(velnor::kVersionMinor)
-                                            .arg(velnor::kVersionRevision));
-    QApplication::setDesktopFileName(QStringLiteral("velnor"));
-
+    NameApplication();
     const platform::NativeServices native;
-    QtMessageBox messageBox;
-    QtSaveDialog saveDialog;
-    RegionalClock clock;
-    frmMain window(native.services(),
-                   {messageBox, saveDialog, clock, [] { QCoreApplication::exit(0); }});
+    Program program(native.services());
+    frmMain& window = program.window();
 
     auto* status = window.findChild<QLabel*>(QStringLiteral("lblStatus"));
     if (status == nullptr) {

@@ -11,14 +11,6 @@ runs=${1:-5}
 source bench/common.sh
 bench_lab_up tests/lab/smblab.sh bench30
 
-ms_of() { # ms_of CMD...: wall time of one run in milliseconds
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    echo $(((end - start) / 1000000))
-}
-
 bench_exec ./build/bench/velnor_bench_walk | tail -n 1
 velnor=() reference=() wins=() firsts=() totals=()
 for _ in $(seq "$runs"); do
@@ -32,15 +24,15 @@ for _ in $(seq "$runs"); do
     # shellcheck disable=SC2016 # expanded in the namespace
     wins+=("$(ms_of bench_exec sh -c 'smbtree -s "$LAB_CLIENT_SMBCONF_WINS_ONLY" -U guest%')")
 done
-v=$(printf '%s\n' "${velnor[@]}" | median)
-r=$(printf '%s\n' "${reference[@]}" | median)
-w=$(printf '%s\n' "${wins[@]}" | median)
+v=$(median_of "${velnor[@]}")
+r=$(median_of "${reference[@]}")
+w=$(median_of "${wins[@]}")
 echo "runs: $runs (median wall time, including starting the process in the namespace)"
-echo "velnor list fill:               ${v} ms   (${velnor[*]})"
-echo "  of which to the first row:     $(printf '%s\n' "${firsts[@]}" | median) ms   (${firsts[*]})"
-echo "  and to the complete list:      $(printf '%s\n' "${totals[@]}" | median) ms   (${totals[*]})"
-echo "smbtree -U guest%:              ${r} ms   (${reference[*]})"
-echo "smbtree, WINS only (reference): ${w} ms   (${wins[*]})"
+show_ms "velnor list fill" "${velnor[@]}"
+show_ms "  of which to the first row" "${firsts[@]}"
+show_ms "  and to the complete list" "${totals[@]}"
+show_ms "smbtree -U guest%" "${reference[@]}"
+show_ms "smbtree, WINS only (reference)" "${wins[@]}"
 awk -v v="$v" -v r="$r" -v w="$w" 'BEGIN {
     printf "ratio velnor / smbtree: %.2f\n", v / r
     printf "ratio velnor / smbtree with WINS only: %.2f\n", v / w }'

@@ -40,15 +40,14 @@ for _ in $(seq "$runs"); do
     retrieved+=("$r") main+=("$m") shown+=("$s") returned+=("$l") boxes+=("$b")
 done
 
-med() { printf '%s\n' "$@" | median; }
-r=$(med "${retrieved[@]}")
-s=$(med "${shown[@]}")
+r=$(median_of "${retrieved[@]}")
+s=$(median_of "${shown[@]}")
 echo "runs: $runs (median, after one unrecorded start; offscreen platform, network namespace" \
     "with loopback only; from just before the exec)"
-echo "status \"Information Retrieved\": ${r} ms   (${retrieved[*]})"
-echo "main() entered:                  $(med "${main[@]}") ms   (${main[*]})"
-echo "window shown (exposed):          ${s} ms   (${shown[*]})"
-echo "Load() returned:                 $(med "${returned[@]}") ms   (${returned[*]})"
+show_ms "status \"Information Retrieved\"" "${retrieved[@]}"
+show_ms "main() entered" "${main[@]}"
+show_ms "window shown (exposed)" "${shown[@]}"
+show_ms "Load() returned" "${returned[@]}"
 echo "message boxes closed by the bench: ${boxes[*]}"
 awk -v r="$r" -v s="$s" 'BEGIN {
     if (s > 0) printf "ratio information retrieved / window shown: %.2f\n", r / s }'

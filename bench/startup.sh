@@ -77,18 +77,18 @@ for i in $(seq "$runs"); do
     done
 done
 
-v=$(printf '%s\n' "${v_ms[@]}" | median)
-b=$(printf '%s\n' "${b_ms[@]}" | median)
-vd=$(printf '%s\n' "${v_dr[@]}" | median)
-bd=$(printf '%s\n' "${b_dr[@]}" | median)
+v=$(median_of "${v_ms[@]}")
+b=$(median_of "${b_ms[@]}")
+vd=$(median_of "${v_dr[@]}")
+bd=$(median_of "${b_dr[@]}")
 echo "runs: $runs of each, in turn, after one unrecorded start of each; Xvfb $DISPLAY, network" \
     "namespace with loopback only; time from fork to the MapNotify of the top-level window"
-echo "mapped, velnor:       median ${v} ms   (${v_ms[*]})"
-echo "mapped, bare window:  median ${b} ms   (${b_ms[*]})"
-echo "drawn, velnor:        median ${vd} ms   (${v_dr[*]})"
-echo "drawn, bare window:   median ${bd} ms   (${b_dr[*]})"
-echo "shared objects loaded when mapped: velnor $(printf '%s\n' "${v_so[@]}" | median)," \
-    "bare window $(printf '%s\n' "${b_so[@]}" | median)"
+show_ms "mapped, velnor" "${v_ms[@]}"
+show_ms "mapped, bare window" "${b_ms[@]}"
+show_ms "drawn, velnor" "${v_dr[@]}"
+show_ms "drawn, bare window" "${b_dr[@]}"
+echo "shared objects loaded when mapped: velnor $(median_of "${v_so[@]}")," \
+    "bare window $(median_of "${b_so[@]}")"
 awk -v v="$v" -v b="$b" -v vd="$vd" -v bd="$bd" 'BEGIN {
     printf "ratio velnor / bare window, mapped: %.2f\n", v / b
     printf "ratio velnor / bare window, drawn: %.2f\n", vd / bd }'

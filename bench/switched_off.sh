@@ -13,14 +13,6 @@ runs=${1:-5}
 source bench/common.sh
 bench_lab_up tests/lab/smblab.sh switchedoff
 
-ms_of() { # ms_of CMD...: wall time of one run in milliseconds
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    echo $(((end - start) / 1000000))
-}
-
 # "MS FOUND/RESOLVED FIRST_ROW_MS TOTAL_MS" of one velnor list fill: wall time as ms_of takes it,
 # then its own count and times to the first row and to the complete list.
 walk() {
@@ -52,17 +44,16 @@ for _ in $(seq "$runs"); do
         bash -c 'exec ./build/velnor_bench_load "${EPOCHREALTIME/./}"' 2>/dev/null |
         awk '{ print $2 }')")
 done
-v=$(printf '%s\n' "${velnor[@]}" | median)
-r=$(printf '%s\n' "${reference[@]}" | median)
-s=$(printf '%s\n' "${servers[@]}" | median)
+v=$(median_of "${velnor[@]}")
+r=$(median_of "${reference[@]}")
+s=$(median_of "${servers[@]}")
 echo "runs: $runs (median wall time, including starting the process in the namespace)"
-echo "velnor list fill:                 ${v} ms   (${velnor[*]})"
-echo "smbtree -U guest%:                ${r} ms   (${reference[*]})"
-echo "smbtree -S -U guest% (no shares): ${s} ms   (${servers[*]})"
-echo "velnor's own times: first row $(printf '%s\n' "${firsts[@]}" | median) ms," \
-    "complete list $(printf '%s\n' "${totals[@]}" | median) ms (medians)"
-echo "program start to \"Information Retrieved\": $(printf '%s\n' "${retrieved[@]}" | median) ms" \
-    "(${retrieved[*]})"
+show_ms "velnor list fill" "${velnor[@]}"
+show_ms "  of which to the first row" "${firsts[@]}"
+show_ms "  and to the complete list" "${totals[@]}"
+show_ms "smbtree -U guest%" "${reference[@]}"
+show_ms "smbtree -S -U guest% (no shares)" "${servers[@]}"
+show_ms "program start to Information Retrieved" "${retrieved[@]}"
 echo "velnor names found/resolved in each run: ${found[*]} (a complete list: $want)"
 for f in "${found[@]}"; do
     [[ $f == "$want" ]] || echo "WARNING: a run found $f, not $want: were the dead names still listed?"

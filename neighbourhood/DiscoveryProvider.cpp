@@ -94,8 +94,8 @@ NetResource DiscoveryProvider::Entry(std::int32_t displayType, std::string remot
     return entry;
 }
 
-std::optional<std::vector<NetResource>>
-DiscoveryProvider::List(std::int32_t, std::int32_t, std::int32_t, const NetResource* parent) {
+DiscoveryProvider::Listing DiscoveryProvider::List(const Request& request) {
+    const NetResource* parent = request.parent;
     std::vector<NetResource> entries;
     if (parent == nullptr) {
         // The discovery prepared for this round, or a new one.

@@ -46,9 +46,7 @@ public:
     bool MayListServers(const NetResource& container) override;
 
 private:
-    std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
-                                                 std::int32_t usage,
-                                                 const NetResource* parent) override;
+    Listing List(const Request& request) override;
     struct Run {
         DiscoveredHosts::Round round = 0;
         bool walked = false; // a walk has taken it

@@ -19,10 +19,9 @@ std::string ComputerName(const NetResource& entry) {
 
 } // namespace
 
-std::optional<std::vector<NetResource>>
-RouterProvider::ReadAll(platform::NetworkProvider& provider, std::int32_t scope, std::int32_t type,
-                        std::int32_t usage, const NetResource* parent) {
-    const auto handle = provider.open(scope, type, usage, parent);
+RouterProvider::Listing RouterProvider::ReadAll(platform::NetworkProvider& provider,
+                                                const Request& request) {
+    const auto handle = provider.open(request.scope, request.type, request.usage, request.parent);
     if (!handle) {
         return std::nullopt;
     }
@@ -82,11 +81,9 @@ std::vector<NetResource> RouterProvider::KeepNew(std::vector<NetResource> entrie
     return kept;
 }
 
-std::optional<std::vector<NetResource>> RouterProvider::List(std::int32_t scope, std::int32_t type,
-                                                             std::int32_t usage,
-                                                             const NetResource* parent) {
+RouterProvider::Listing RouterProvider::List(const Request& request) {
     std::vector<NetResource> entries;
-    if (parent == nullptr) {
+    if (request.parent == nullptr) {
         // A new walk, in the round prepared for it or a new one: every member starts, and
         // nothing is listed yet.
         const std::lock_guard lock(roundMutex_);
@@ -98,19 +95,19 @@ std::optional<std::vector<NetResource>> RouterProvider::List(std::int32_t scope,
         listed_.clear();
         addresses_.clear();
         for (const Member& member : members_) {
-            if (auto networks = ReadAll(*member.provider, scope, type, usage, nullptr)) {
+            if (auto networks = ReadAll(*member.provider, request)) {
                 std::move(networks->begin(), networks->end(), std::back_inserter(entries));
             }
         }
     } else {
         const auto member =
             std::find_if(members_.begin(), members_.end(), [&](const Member& candidate) {
-                return candidate.name == parent->provider.value_or("");
+                return candidate.name == request.parent->provider.value_or("");
             });
         if (member == members_.end()) {
             return std::nullopt;
         }
-        return ReadAll(*member->provider, scope, type, usage, parent);
+        return ReadAll(*member->provider, request);
     }
     return entries;
 }

@@ -37,14 +37,10 @@ public:
     bool MayListServers(const NetResource& container) override;
 
 private:
-    std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
-                                                 std::int32_t usage,
-                                                 const NetResource* parent) override;
+    Listing List(const Request& request) override;
     std::vector<NetResource> Settle(std::vector<NetResource> entries) override;
     // Every entry of one container of a member, read to the end.
-    std::optional<std::vector<NetResource>> ReadAll(platform::NetworkProvider& provider,
-                                                    std::int32_t scope, std::int32_t type,
-                                                    std::int32_t usage, const NetResource* parent);
+    static Listing ReadAll(platform::NetworkProvider& provider, const Request& request);
     // Drops computers listed earlier in this walk, and notes the ones kept.
     std::vector<NetResource> KeepNew(std::vector<NetResource> entries);
     std::optional<DiscoveredHosts::Address> AddressOf(const std::string& name);

@@ -100,8 +100,9 @@ bool Wanted(std::int32_t shareType, std::int32_t filter) {
 
 } // namespace
 
-std::optional<std::vector<NetResource>> SmbProvider::List(std::int32_t, std::int32_t type,
-                                                          std::int32_t, const NetResource* parent) {
+SmbProvider::Listing SmbProvider::List(const Request& request) {
+    const NetResource* parent = request.parent;
+    const std::int32_t type = request.type;
     std::optional<std::vector<NetResource>> entries;
     if (parent == nullptr) {
         // A walk begins: nothing learnt by an earlier walk is used.

@@ -38,9 +38,7 @@ public:
     bool MayListServers(const NetResource& container) override;
 
 private:
-    std::optional<std::vector<NetResource>> List(std::int32_t scope, std::int32_t type,
-                                                 std::int32_t usage,
-                                                 const NetResource* parent) override;
+    Listing List(const Request& request) override;
     std::optional<std::vector<NetResource>> Shares(const std::string& server, std::int32_t type);
     // The library's context, made at first use; null when the library cannot start. Holds
     // library_.

@@ -32,7 +32,7 @@ ReadOutcome EntryCursor::next(std::size_t budget) {
 std::optional<NetworkProvider::Handle> ListingProvider::open(std::int32_t scope, std::int32_t type,
                                                              std::int32_t usage,
                                                              const NetResource* parent) {
-    auto entries = List(scope, type, usage, parent);
+    auto entries = List({scope, type, usage, parent});
     if (!entries) {
         return std::nullopt;
     }

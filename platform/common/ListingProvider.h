@@ -32,9 +32,16 @@ public:
     void close(Handle handle) final;
 
 protected:
-    // The entries of the root (no parent) or of a container; nothing when it cannot be opened.
-    virtual std::optional<std::vector<NetResource>>
-    List(std::int32_t scope, std::int32_t type, std::int32_t usage, const NetResource* parent) = 0;
+    // What the walk opens: the root (no parent) or a container, with the open's settings.
+    struct Request {
+        std::int32_t scope;
+        std::int32_t type;
+        std::int32_t usage;
+        const NetResource* parent;
+    };
+    // The entries; nothing when it cannot be opened.
+    using Listing = std::optional<std::vector<NetResource>>;
+    virtual Listing List(const Request& request) = 0;
     // What a container's listing finally holds, asked before its first read: in walk order,
     // whatever order the opens ran in.
     virtual std::vector<NetResource> Settle(std::vector<NetResource> entries) { return entries; }

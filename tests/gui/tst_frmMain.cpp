@@ -326,18 +326,13 @@ void tst_frmMain::saveWritesTheSaveReportExactly() {
     Rig rig;
     rig.load();
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("report.txt"));
-    rig.dialog.answers.push_back(path);
-    QTest::mouseClick(rig.get("cmdSave"), Qt::LeftButton);
-
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string saved = rig.saveAs(dir.filePath(QStringLiteral("report.txt")));
     const std::string expected =
         Report::SaveReport({"12/7/2026", "7:05:09 AM"}, velnor::kWebAddresses,
                            {"Local Host: WORKSTATION-7", "Local IP: 192.168.0.7",
                             "Internet IP: 203.0.113.7", "Host: dsl-7.isp.example"},
                            "None Found - \r\n");
-    QCOMPARE(file.readAll().toStdString(), expected);
+    QCOMPARE(saved, expected);
     QVERIFY(expected.starts_with(
         "File created by Brantel's Velnor on 12/7/2026 at 7:05:09 AM\r\n\r\n"));
     QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(), QStringLiteral("None Found - \r\n"));

@@ -102,21 +102,14 @@ void tst_frmMainWhileLoading::clicksDuringEachBlockingStepAreAnsweredAtOnce() {
     Rig rig;
     Neighbourhood(rig);
     fakes::Gate& gate = hold(rig);
-    gate.shut();
-    rig.make().Load();
-    QVERIFY(rig.until([&] { return gate.arrived() > 0; }));
+    QVERIFY(rig.loadHeldAt(gate));
     QVERIFY(rig.window->isLoading());
 
     // Refresh starts no second load.
     QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
     // Save and Copy report what the window shows now.
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("during.txt"));
-    rig.dialog.answers.push_back(path);
-    QTest::mouseClick(rig.get("cmdSave"), Qt::LeftButton);
-    QFile saved(path);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll().toStdString(),
+    QCOMPARE(rig.saveAs(dir.filePath(QStringLiteral("during.txt"))),
              Report::SaveReport({"12/7/2026", "7:05:09 AM"}, velnor::kWebAddresses, Captions(rig),
                                 Rows(rig)));
     rig.window->cmdCopy_Click();
@@ -146,9 +139,7 @@ void tst_frmMainWhileLoading::closeDuringEachBlockingStepEndsTheLoadThere() {
     Rig rig;
     Neighbourhood(rig);
     fakes::Gate& gate = hold(rig);
-    gate.shut();
-    rig.make().Load();
-    QVERIFY(rig.until([&] { return gate.arrived() > 0; }));
+    QVERIFY(rig.loadHeldAt(gate));
     const QString before = Shown(rig);
 
     QTest::mouseClick(rig.get("cmdClose"), Qt::LeftButton);

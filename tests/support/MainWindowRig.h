@@ -7,9 +7,11 @@
 #include "tests/support/FakeServices.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QThread>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include <chrono>
 #include <functional>
@@ -81,6 +83,19 @@ struct MainWindowRig {
     }
     // The busy pointer shows while the list fills.
     bool busy() const { return window->cursor().shape() == Qt::WaitCursor; }
+    // Saves through the Save button into the file, and gives what the file then holds.
+    std::string saveAs(const QString& path) {
+        dialog.answers.push_back(path);
+        QTest::mouseClick(get("cmdSave"), Qt::LeftButton);
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    }
+    // Loads with the gate shut, and lets the window run until the load has come to it.
+    bool loadHeldAt(Gate& gate) {
+        gate.shut();
+        make().Load();
+        return until([&] { return gate.arrived() > 0; });
+    }
     template <typename T = QWidget> T* get(const char* name) {
         auto* widget = window->findChild<T*>(QString::fromLatin1(name));
         if (widget == nullptr) {

@@ -32,17 +32,25 @@ Bytes AddressOf(NameLookup& lookup, const std::string& name) {
     return host ? host->addresses.front() : Bytes{};
 }
 
-} // namespace
-
-TEST(NameLookup, AsksTheSystemThenDiscoveryThenNetbiosOnceARound) {
+// A round whose discovery has started, and the names each source was asked for.
+struct Round {
     std::mutex mutex;
     std::vector<std::string> asked;
     DiscoveredHosts hosts;
-    const auto round = hosts.BeginRound();
-    hosts.Started(round);
-    hosts.Ended(round, {{"Mac-Mini", {10, 0, 0, 7}}, {"both", {10, 0, 0, 8}}});
-    NameLookup lookup(hosts, Source{"system", "both", {1, 1, 1, 1}, mutex, asked},
-                      Source{"netbios", "SRV1", {10, 0, 0, 1}, mutex, asked});
+    DiscoveredHosts::Round round = hosts.BeginRound();
+    Round() { hosts.Started(round); }
+    Source Knowing(std::string label, std::string known, Bytes address) {
+        return {std::move(label), std::move(known), std::move(address), mutex, asked};
+    }
+};
+
+} // namespace
+
+TEST(NameLookup, AsksTheSystemThenDiscoveryThenNetbiosOnceARound) {
+    Round now;
+    now.hosts.Ended(now.round, {{"Mac-Mini", {10, 0, 0, 7}}, {"both", {10, 0, 0, 8}}});
+    NameLookup lookup(now.hosts, now.Knowing("system", "both", {1, 1, 1, 1}),
+                      now.Knowing("netbios", "SRV1", {10, 0, 0, 1}));
     EXPECT_EQ(AddressOf(lookup, "both"), (Bytes{1, 1, 1, 1}));
     EXPECT_EQ(AddressOf(lookup, "MAC-MINI"), (Bytes{10, 0, 0, 7}));
     EXPECT_EQ(AddressOf(lookup, "SRV1"), (Bytes{10, 0, 0, 1}));
@@ -50,36 +58,32 @@ TEST(NameLookup, AsksTheSystemThenDiscoveryThenNetbiosOnceARound) {
     // Asked again in the same round, in any case: the answers stand.
     EXPECT_EQ(AddressOf(lookup, "srv1"), (Bytes{10, 0, 0, 1}));
     EXPECT_EQ(AddressOf(lookup, "Nowhere"), Bytes{});
-    EXPECT_EQ(asked,
+    EXPECT_EQ(now.asked,
               (std::vector<std::string>{"system:both", "system:MAC-MINI", "system:SRV1",
                                         "netbios:SRV1", "system:nowhere", "netbios:nowhere"}));
     // A new round asks anew, and forgets what the last round discovered.
-    hosts.BeginRound();
+    now.hosts.BeginRound();
     EXPECT_EQ(AddressOf(lookup, "srv1"), Bytes{});
     EXPECT_EQ(AddressOf(lookup, "Mac-Mini"), Bytes{});
 }
 
 TEST(NameLookup, WaitsForTheRoundsDiscoveriesAndAsksOnceForAllWhoAsk) {
-    std::mutex mutex;
-    std::vector<std::string> asked;
-    DiscoveredHosts hosts;
-    const auto round = hosts.BeginRound();
-    hosts.Started(round);
+    Round now;
     // NetBIOS knows the name too, but what discovery learns comes first.
-    NameLookup lookup(hosts, Source{"system", "", {}, mutex, asked},
-                      Source{"netbios", "WINPC", {10, 0, 0, 99}, mutex, asked});
+    NameLookup lookup(now.hosts, now.Knowing("system", "", {}),
+                      now.Knowing("netbios", "WINPC", {10, 0, 0, 99}));
     std::vector<Bytes> answers(8);
     std::vector<std::thread> askers;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         askers.emplace_back([&, i] { answers[i] = AddressOf(lookup, i % 2 ? "winpc" : "WINPC"); });
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    hosts.Ended(round, {{"WinPC", {10, 0, 0, 5}}});
+    now.hosts.Ended(now.round, {{"WinPC", {10, 0, 0, 5}}});
     for (std::thread& asker : askers) {
         asker.join();
     }
     for (const Bytes& answer : answers) {
         EXPECT_EQ(answer, (Bytes{10, 0, 0, 5}));
     }
-    EXPECT_EQ(asked.size(), 2u) << "one system lookup and one broadcast for all";
+    EXPECT_EQ(now.asked.size(), 2u) << "one system lookup and one broadcast for all";
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/ReportClock.h"
+#include "app/SaveDialog.h"
+#include "app/frmMain.h"
+#include "platform/Services.h"
+#include "ui/QtMessageBox.h"
+
+// The application's name and version, as the desktop shows them.
+void NameApplication();
+
+// The main window over the given services, with its real seams: what main() starts.
+class Program {
+public:
+    explicit Program(const platform::Services& services);
+    frmMain& window() { return window_; }
+
+private:
+    QtMessageBox messageBox_;
+    QtSaveDialog saveDialog_;
+    RegionalClock clock_;
+    frmMain window_;
+};
+
+// What main() returns. Work that is still inside a library call (a name query, a server that does
+// not answer) is not waited for: the program then ends at once, without taking down what that
+// work uses.
+int EndProgram(int status);
