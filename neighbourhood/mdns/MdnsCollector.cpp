@@ -51,41 +51,46 @@ std::vector<Question> BrowseQuestions() {
             {kDeviceInfo, kTypePtr, kClassIn}};
 }
 
-Collector::Instance* Collector::FindOrAddInstance(const std::string& name) {
+Collector::Instance* Collector::FindOrAddInstance(const std::string& name, const IPv4& peer) {
     const std::string key = NameKey(name);
     const auto it = instances_.find(key);
     if (it != instances_.end()) {
-        return &it->second;
+        return it->second.peer == peer ? &it->second : nullptr;
     }
     // With the host list full a new instance could only add questions, never a computer.
-    if (instances_.size() >= kMaxInstances || hosts_.size() >= kMaxComputers) {
+    Share& share = shares_[peer];
+    if (instances_.size() >= kMaxInstances || hosts_.size() >= kMaxComputers ||
+        share.instances >= kMaxInstancesPerPeer) {
         return nullptr;
     }
+    ++share.instances;
     instanceOrder_.push_back(key);
-    return &instances_.emplace(key, Instance{name, std::nullopt}).first->second;
+    return &instances_.emplace(key, Instance{name, peer, std::nullopt}).first->second;
 }
 
-void Collector::AddSrv(const Record& record, const Srv& srv) {
+void Collector::AddSrv(const Record& record, const Srv& srv, const IPv4& peer) {
     if (!IsHostService(ServiceOf(record.name)) || HostName(srv.target).empty()) {
         return;
     }
-    Instance* instance = FindOrAddInstance(record.name);
+    Instance* instance = FindOrAddInstance(record.name, peer);
     if (instance == nullptr || instance->host) {
         return;
     }
     const std::string key = NameKey(srv.target);
     if (hosts_.count(key) == 0) {
-        if (hosts_.size() >= kMaxComputers) {
+        Share& share = shares_[peer];
+        if (hosts_.size() >= kMaxComputers || share.hosts >= kMaxHostsPerPeer) {
             instance->host = std::string(); // known, but no room: not asked about again
             return;
         }
+        ++share.hosts;
         hostOrder_.push_back(key);
-        hosts_.emplace(key, Host{srv.target, std::nullopt});
+        hosts_.emplace(key, Host{srv.target, peer, std::nullopt});
     }
     instance->host = key;
 }
 
-void Collector::Add(const Message& message) {
+void Collector::Add(const Message& message, const IPv4& source) {
     if (!message.IsResponse() || (message.flags & 0x000F) != 0) {
         return;
     }
@@ -94,13 +99,13 @@ void Collector::Add(const Message& message) {
         const auto* ptr = std::get_if<Ptr>(&record.data);
         if (ptr != nullptr && record.klass == kClassIn && IsHostService(NameKey(record.name)) &&
             ServiceOf(ptr->target) == NameKey(record.name)) {
-            FindOrAddInstance(ptr->target);
+            FindOrAddInstance(ptr->target, source);
         }
     }
     for (const Record& record : message.records) {
         const auto* srv = std::get_if<Srv>(&record.data);
         if (srv != nullptr && record.klass == kClassIn) {
-            AddSrv(record, *srv);
+            AddSrv(record, *srv, source);
         }
     }
     for (const Record& record : message.records) {
@@ -108,8 +113,10 @@ void Collector::Add(const Message& message) {
         if (a == nullptr || record.klass != kClassIn) {
             continue;
         }
+        // A peer tells its own address, for the host it named.
         const auto it = hosts_.find(NameKey(record.name));
-        if (it != hosts_.end() && !it->second.address) {
+        if (it != hosts_.end() && !it->second.address && it->second.peer == source &&
+            a->address == source) {
             it->second.address = a->address;
         }
     }

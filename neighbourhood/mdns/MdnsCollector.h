@@ -21,17 +21,26 @@ struct Computer {
 inline constexpr std::size_t kMaxComputers = 1024;
 inline constexpr std::size_t kMaxInstances = 2 * kMaxComputers;
 inline constexpr std::size_t kMaxFollowUps = 64; // questions in one round
+// What one peer may fill of the tables: a computer announces a few services of its own host.
+inline constexpr std::size_t kMaxInstancesPerPeer = 16;
+inline constexpr std::size_t kMaxHostsPerPeer = 4;
+
+using IPv4 = std::array<std::uint8_t, 4>;
 
 // The PTR questions that find the computers: workstations, file servers, devices.
 std::vector<Question> BrowseQuestions();
 
 // What the answers have told so far, and what is still to ask. Computers are the targets of
 // the workstation and file-server instances' SRV records that have an A record; device-info
-// instances carry no SRV and so list nothing on their own.
+// instances carry no SRV and so list nothing on their own. Every peer speaks for itself only:
+// an instance's SRV counts from the peer that named the instance, a host's address from the
+// peer that named the host and only when it is that peer's own address; and each peer fills at
+// most its share of the tables.
 class Collector {
 public:
-    // Reads every record of a response; queries and error answers are ignored.
-    void Add(const Message& message);
+    // Reads every record of a response from the peer at `source`; queries and error answers
+    // are ignored.
+    void Add(const Message& message, const IPv4& source);
 
     // SRV and TXT questions for instances whose SRV is missing, A questions for hosts whose
     // address is missing; at most kMaxFollowUps.
@@ -44,20 +53,27 @@ public:
 private:
     struct Instance {
         std::string name;
+        IPv4 peer{};
         std::optional<std::string> host; // key into hosts_
     };
     struct Host {
         std::string target;
-        std::optional<std::array<std::uint8_t, 4>> address;
+        IPv4 peer{};
+        std::optional<IPv4> address;
+    };
+    struct Share {
+        std::size_t instances = 0;
+        std::size_t hosts = 0;
     };
 
-    Instance* FindOrAddInstance(const std::string& name);
-    void AddSrv(const Record& record, const Srv& srv);
+    Instance* FindOrAddInstance(const std::string& name, const IPv4& peer);
+    void AddSrv(const Record& record, const Srv& srv, const IPv4& peer);
 
     std::vector<std::string> instanceOrder_;
     std::map<std::string, Instance> instances_; // by lower-case name
     std::vector<std::string> hostOrder_;
     std::map<std::string, Host> hosts_; // by lower-case target
+    std::map<IPv4, Share> shares_;      // what each peer has filled
 };
 
 } // namespace neighbourhood::mdns

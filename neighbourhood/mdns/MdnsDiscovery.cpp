@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <set>
 
@@ -38,13 +39,18 @@ constexpr std::chrono::milliseconds kRounds[] = {
     std::chrono::milliseconds(1500), std::chrono::milliseconds(1750)};
 
 // A socket per interface address: the answers come back to it by unicast.
-std::vector<Socket> OpenLinks() {
+struct Linked {
+    Ipv4Link link;
+    Socket socket;
+};
+
+std::vector<Linked> OpenLinks() {
     constexpr unsigned char kTtl = 255; // what multicast DNS peers expect
-    std::vector<Socket> sockets;
+    std::vector<Linked> sockets;
     for (const Ipv4Link& link : platform::posix::LocalLinks(IFF_MULTICAST)) {
         if (sockets.size() < kMaxInterfaces) {
             if (auto sock = platform::posix::OpenMulticastSender(link, kTtl)) {
-                sockets.push_back(std::move(*sock));
+                sockets.push_back({link, std::move(*sock)});
             }
         }
     }
@@ -85,7 +91,7 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto deadline = start + window;
-    const std::vector<Socket> sockets = OpenLinks();
+    const std::vector<Linked> sockets = OpenLinks();
     Collector collector;
     if (sockets.empty()) {
         return collector.Computers();
@@ -102,15 +108,15 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
             asked.insert(QuestionKey(question));
         }
         for (const auto& packet : Packets(id, questions)) {
-            for (const Socket& sock : sockets) {
-                sendto(sock.fd(), packet.data(), packet.size(), 0,
+            for (const Linked& linked : sockets) {
+                sendto(linked.socket.fd(), packet.data(), packet.size(), 0,
                        reinterpret_cast<const sockaddr*>(&group), sizeof group);
             }
         }
     };
     std::vector<pollfd> pollers;
-    for (const Socket& sock : sockets) {
-        pollers.push_back({sock.fd(), POLLIN, 0});
+    for (const Linked& linked : sockets) {
+        pollers.push_back({linked.socket.fd(), POLLIN, 0});
     }
     std::size_t round = 0;
     for (auto now = start; now < deadline && !stop.stop_requested(); now = Clock::now()) {
@@ -144,14 +150,15 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
         if (poll(pollers.data(), pollers.size(), static_cast<int>(wait.count())) <= 0) {
             continue;
         }
-        for (const pollfd& poller : pollers) {
+        for (std::size_t i = 0; i < pollers.size(); ++i) {
+            const pollfd& poller = pollers[i];
             if (poller.revents == 0) {
                 continue;
             }
             std::uint8_t buffer[9000]; // the largest message peers send
             // Bounded: a socket that keeps receiving is read again after the next poll. An error
             // (POLLERR) is taken off the socket by the first read.
-            for (int packets = 0; packets < 64; ++packets) {
+            for (int packets = 0; packets < 64 && Clock::now() < deadline; ++packets) {
                 sockaddr_in from{};
                 socklen_t fromLength = sizeof from;
                 const ssize_t got = recvfrom(poller.fd, buffer, sizeof buffer, 0,
@@ -159,12 +166,16 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
                 if (got <= 0) {
                     break;
                 }
-                if (ntohs(from.sin_port) != kPort) {
+                // Only a peer on the network the answer came in from, from its port.
+                if (ntohs(from.sin_port) != kPort ||
+                    !platform::posix::OnLink(sockets[i].link, from.sin_addr)) {
                     continue;
                 }
                 const auto message = Decode(buffer, static_cast<std::size_t>(got));
                 if (message && message->id == id) {
-                    collector.Add(*message);
+                    IPv4 source{};
+                    std::memcpy(source.data(), &from.sin_addr, source.size());
+                    collector.Add(*message, source);
                 }
             }
         }

@@ -1,5 +1,6 @@
 #include "neighbourhood/netbios/NetbiosMessage.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace neighbourhood::netbios {
@@ -34,6 +35,36 @@ std::size_t SkipName(const std::uint8_t* data, std::size_t size, std::size_t at)
     return 0;
 }
 
+// The first-level encoding of the name (RFC 1001): 32 letters for its 15 bytes in capitals,
+// padded with blanks, and the suffix.
+std::string Encoded(const std::string& name, std::uint8_t suffix) {
+    std::string padded;
+    for (const char c : name) {
+        padded += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    padded.resize(kMaxNameLength, ' ');
+    padded += static_cast<char>(suffix);
+    std::string encoded;
+    for (const char c : padded) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        encoded += static_cast<char>('A' + (byte >> 4));
+        encoded += static_cast<char>('A' + (byte & 0x0F));
+    }
+    return encoded;
+}
+
+// Whether the name at `at` (its first label, or where one compression pointer leads) is the
+// encoded name.
+bool NameIs(const std::uint8_t* data, std::size_t size, std::size_t at,
+            const std::string& encoded) {
+    if (at + 2 <= size && (data[at] & 0xC0) == 0xC0) {
+        at = static_cast<std::size_t>(Get16(data + at) & 0x3FFF);
+    }
+    return at + 1 + encoded.size() <= size && data[at] == encoded.size() &&
+           std::equal(encoded.begin(), encoded.end(), data + at + 1,
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+}
+
 } // namespace
 
 std::optional<std::vector<std::uint8_t>> EncodeQuery(std::uint16_t id, const std::string& name,
@@ -48,18 +79,9 @@ std::optional<std::vector<std::uint8_t>> EncodeQuery(std::uint16_t id, const std
     Put16(packet, 0);
     Put16(packet, 0);
     Put16(packet, 0);
-    std::string padded;
-    for (const char c : name) {
-        padded += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    padded.resize(kMaxNameLength, ' ');
-    padded += static_cast<char>(suffix);
-    packet.push_back(32);
-    for (const char c : padded) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        packet.push_back(static_cast<std::uint8_t>('A' + (byte >> 4)));
-        packet.push_back(static_cast<std::uint8_t>('A' + (byte & 0x0F)));
-    }
+    const std::string encoded = Encoded(name, suffix);
+    packet.push_back(static_cast<std::uint8_t>(encoded.size()));
+    packet.insert(packet.end(), encoded.begin(), encoded.end());
     packet.push_back(0);
     Put16(packet, kTypeNB);
     Put16(packet, kClassIN);
@@ -67,7 +89,8 @@ std::optional<std::vector<std::uint8_t>> EncodeQuery(std::uint16_t id, const std
 }
 
 std::optional<std::vector<std::uint8_t>> DecodeAnswer(const std::uint8_t* data, std::size_t size,
-                                                      std::uint16_t id) {
+                                                      std::uint16_t id, const std::string& name,
+                                                      std::uint8_t suffix) {
     if (size < kHeaderSize || Get16(data) != id) {
         return std::nullopt;
     }
@@ -84,6 +107,10 @@ std::optional<std::vector<std::uint8_t>> DecodeAnswer(const std::uint8_t* data, 
             return std::nullopt;
         }
         at += 4;
+    }
+    // An answer for another name is no answer to this query, whoever sent it.
+    if (!NameIs(data, size, at, Encoded(name, suffix))) {
+        return std::nullopt;
     }
     at = SkipName(data, size, at);
     if (at == 0 || at + 10 > size) {

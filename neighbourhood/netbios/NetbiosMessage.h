@@ -17,8 +17,10 @@ inline constexpr std::size_t kMaxNameLength = 15;
 std::optional<std::vector<std::uint8_t>> EncodeQuery(std::uint16_t id, const std::string& name,
                                                      std::uint8_t suffix);
 
-// The first IPv4 address of a positive answer to the query with this id, in network order.
+// The first IPv4 address of a positive answer to the query with this id for this name and
+// suffix, in network order.
 std::optional<std::vector<std::uint8_t>> DecodeAnswer(const std::uint8_t* data, std::size_t size,
-                                                      std::uint16_t id);
+                                                      std::uint16_t id, const std::string& name,
+                                                      std::uint8_t suffix);
 
 } // namespace neighbourhood::netbios

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <random>
 
 namespace neighbourhood::netbios {
@@ -21,20 +22,12 @@ using platform::posix::Socket;
 
 constexpr std::uint16_t kPort = 137;
 
-std::vector<in_addr> BroadcastAddresses() {
-    std::vector<in_addr> addresses;
-    for (const Ipv4Link& link : platform::posix::LocalLinks(IFF_BROADCAST)) {
-        addresses.push_back(link.broadcast);
-    }
-    return addresses;
-}
-
 } // namespace
 
 std::optional<std::vector<std::uint8_t>> Query(const std::string& name,
                                                std::chrono::milliseconds wait) {
-    const std::vector<in_addr> targets = BroadcastAddresses();
-    if (targets.empty()) {
+    const std::vector<Ipv4Link> links = platform::posix::LocalLinks(IFF_BROADCAST);
+    if (links.empty()) {
         return std::nullopt;
     }
     std::random_device random;
@@ -53,11 +46,11 @@ std::optional<std::vector<std::uint8_t>> Query(const std::string& name,
         return std::nullopt;
     }
     auto send = [&] {
-        for (const in_addr& target : targets) {
+        for (const Ipv4Link& link : links) {
             sockaddr_in to{};
             to.sin_family = AF_INET;
             to.sin_port = htons(kPort);
-            to.sin_addr = target;
+            to.sin_addr = link.broadcast;
             for (const auto& query : queries) {
                 sendto(sock.fd(), query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&to),
                        sizeof to);
@@ -83,13 +76,20 @@ std::optional<std::vector<std::uint8_t>> Query(const std::string& name,
             continue;
         }
         std::uint8_t answer[1500];
-        const ssize_t got = recv(sock.fd(), answer, sizeof answer, 0);
-        if (got <= 0) {
+        sockaddr_in from{};
+        socklen_t fromSize = sizeof from;
+        const ssize_t got = recvfrom(sock.fd(), answer, sizeof answer, 0,
+                                     reinterpret_cast<sockaddr*>(&from), &fromSize);
+        // Only a name server on one of the networks asked answers; from its own port.
+        if (got <= 0 || ntohs(from.sin_port) != kPort ||
+            std::none_of(links.begin(), links.end(), [&](const Ipv4Link& link) {
+                return platform::posix::OnLink(link, from.sin_addr);
+            })) {
             continue;
         }
         for (const std::uint8_t suffix : {kServer, kWorkstation}) {
             auto address = DecodeAnswer(answer, static_cast<std::size_t>(got),
-                                        static_cast<std::uint16_t>(id + suffix));
+                                        static_cast<std::uint16_t>(id + suffix), name, suffix);
             if (address) {
                 return address;
             }

@@ -52,6 +52,9 @@ std::vector<Ipv4Link> LocalLinks(unsigned requiredFlag) {
         Ipv4Link link;
         link.interface = it->ifa_name != nullptr ? it->ifa_name : "";
         link.address = reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr;
+        if (it->ifa_netmask != nullptr && it->ifa_netmask->sa_family == AF_INET) {
+            link.netmask = reinterpret_cast<const sockaddr_in*>(it->ifa_netmask)->sin_addr;
+        }
         if ((flags & IFF_BROADCAST) != 0 && it->ifa_broadaddr != nullptr &&
             it->ifa_broadaddr->sa_family == AF_INET) {
             link.broadcast = reinterpret_cast<const sockaddr_in*>(it->ifa_broadaddr)->sin_addr;
@@ -65,6 +68,10 @@ std::vector<Ipv4Link> LocalLinks(unsigned requiredFlag) {
     }
     freeifaddrs(list);
     return links;
+}
+
+bool OnLink(const Ipv4Link& link, in_addr address) {
+    return (address.s_addr & link.netmask.s_addr) == (link.address.s_addr & link.netmask.s_addr);
 }
 
 std::string HostName() {

@@ -14,12 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     mdns::Collector collector;
-    collector.Add(*message);
+    collector.Add(*message, {10, 0, 0, 1});
     // As an answer as well, whatever its flags say, so that the records always reach the
     // collector.
     auto response = *message;
     response.flags = 0x8400;
-    collector.Add(response);
+    collector.Add(response, {10, 0, 0, 1});
     const auto questions = collector.Missing();
     if (questions.size() > mdns::kMaxFollowUps) {
         __builtin_trap();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(Text, LowersAsciiLettersOnly) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
@@ -26,5 +28,37 @@ TEST(Text, TrimsSpacesAndNothingElse) {
     };
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(text::TrimSpaces(in), out) << in;
+    }
+}
+
+TEST(Text, NumericAddressesAreTheTextsASocketLibraryReadsAsOne) {
+    const std::pair<const char*, bool> cases[] = {
+        {"10.0.0.1", true},      {"0x7f.1", true}, // 127.0.0.1
+        {"3405803777", true},                      // 203.0.113.1
+        {"0177.0.0.01", true},                     // octal
+        {"0XFF.0xff.0.0", true}, {"127.1.1", true},    {"4294967295", true},
+        {"4294967296", false}, // too big
+        {"256.0.0.1", false},    {"1.2.3.256", false}, {"1.2.65536", false},
+        {"1.2.3.4.5", false},    {"08.0.0.1", false}, // not octal
+        {"1..2", false},         {"1.2.", false},      {"", false},
+        {"ALPHA", false},        {"1e3", false},       {"0x", false},
+        {"10.0.0.1 ", false},    {"SRV1", false},
+    };
+    for (const auto& [name, numeric] : cases) {
+        EXPECT_EQ(text::IsNumericAddress(name), numeric) << name;
+    }
+}
+
+TEST(Text, CapsAtACharacterBoundary) {
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {"ALPHA", 15, "ALPHA"},
+        {"ALPHA", 3, "ALP"},
+        {"h\xC3\xA9llo", 2, "h"}, // not half of the e with acute
+        {"h\xC3\xA9llo", 3, "h\xC3\xA9"},
+        {"\xE6\x97\xA5\xE6\x9C\xAC", 4, "\xE6\x97\xA5"},
+        {"", 0, ""},
+    };
+    for (const auto& [text, bytes, capped] : cases) {
+        EXPECT_EQ(text::CapUtf8(text, bytes), capped) << text << " " << bytes;
     }
 }

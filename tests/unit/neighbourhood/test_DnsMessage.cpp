@@ -112,6 +112,14 @@ mdns::Message Parse(const std::vector<std::uint8_t>& bytes) {
     return message.value_or(mdns::Message{});
 }
 
+// A response that carries the records, as a peer would send them.
+mdns::Message Answer(std::vector<mdns::Record> records) {
+    mdns::Message message;
+    message.flags = 0x8400;
+    message.records = std::move(records);
+    return message;
+}
+
 template <typename Data> std::vector<Data> DataOf(const mdns::Message& message) {
     std::vector<Data> found;
     for (const auto& record : message.records) {
@@ -389,19 +397,25 @@ TEST(DnsMessage, NamesComeAsTheyAreAndGoBackUnchanged) {
 
 // ---- what the answers tell ----------------------------------------------------------------------
 
+// The peers of the captures, each answering from its own address.
+const mdns::IPv4 kHost1{10, 239, 0, 11};
+const mdns::IPv4 kHost2{10, 239, 0, 12};
+const mdns::IPv4 kHost3{10, 239, 0, 13};
+const mdns::IPv4 kHost4{10, 239, 0, 14};
+
 TEST(MdnsCollector, AHostWithEveryServiceIsListedOnce) {
     mdns::Collector collector;
-    collector.Add(Parse(kWithEverything));
+    collector.Add(Parse(kWithEverything), kHost1);
     const std::vector<mdns::Computer> expected{{"mdnshost1", {10, 239, 0, 11}}};
     EXPECT_EQ(collector.Computers(), expected);
     EXPECT_TRUE(collector.Missing().empty());
-    collector.Add(Parse(kWithEverything)); // the answer to a re-query
+    collector.Add(Parse(kWithEverything), kHost1); // the answer to a re-query
     EXPECT_EQ(collector.Computers(), expected);
 }
 
 TEST(MdnsCollector, AWorkstationAloneIsListedUnderItsHostName) {
     mdns::Collector collector;
-    collector.Add(Parse(kWorkstationOnly));
+    collector.Add(Parse(kWorkstationOnly), kHost3);
     // Not the instance name "MdnsHost3 [02:9b:...]".
     EXPECT_EQ(collector.Computers(),
               (std::vector<mdns::Computer>{{"MdnsHost3", {10, 239, 0, 13}}}));
@@ -409,8 +423,8 @@ TEST(MdnsCollector, AWorkstationAloneIsListedUnderItsHostName) {
 
 TEST(MdnsCollector, AFileServerIsNamedAfterItsHostNotItsInstance) {
     mdns::Collector collector;
-    collector.Add(Parse(kOfficeNas));
-    collector.Add(Parse(kDeviceOnly));
+    collector.Add(Parse(kOfficeNas), kHost2);
+    collector.Add(Parse(kDeviceOnly), kHost4);
     // "Office NAS" is listed as mdnshost2; mdnshost4 has only device information.
     EXPECT_EQ(collector.Computers(),
               (std::vector<mdns::Computer>{{"mdnshost2", {10, 239, 0, 12}}}));
@@ -422,7 +436,7 @@ TEST(MdnsCollector, AsksForTheMissingSrvAndThenForTheMissingAddress) {
     auto ptrOnly = Parse(kOfficeNas);
     DropRecords(ptrOnly, mdns::kTypeSrv);
     DropRecords(ptrOnly, mdns::kTypeA);
-    collector.Add(ptrOnly);
+    collector.Add(ptrOnly, kHost2);
     // Device-info instances have no SRV to ask for.
     EXPECT_EQ(collector.Missing(),
               (std::vector<mdns::Question>{{"Office NAS._smb._tcp.local", mdns::kTypeSrv},
@@ -431,12 +445,12 @@ TEST(MdnsCollector, AsksForTheMissingSrvAndThenForTheMissingAddress) {
 
     auto srvOnly = Parse(kOfficeNasFollowUp);
     DropRecords(srvOnly, mdns::kTypeA);
-    collector.Add(srvOnly);
+    collector.Add(srvOnly, kHost2);
     EXPECT_EQ(collector.Missing(),
               (std::vector<mdns::Question>{{"mdnshost2.local", mdns::kTypeA}}));
     EXPECT_TRUE(collector.Computers().empty());
 
-    collector.Add(Parse(kOfficeNasFollowUp));
+    collector.Add(Parse(kOfficeNasFollowUp), kHost2);
     EXPECT_TRUE(collector.Missing().empty());
     EXPECT_EQ(collector.Computers(),
               (std::vector<mdns::Computer>{{"mdnshost2", {10, 239, 0, 12}}}));
@@ -446,9 +460,9 @@ TEST(MdnsCollector, HostNamesMatchWithoutRegardToCase) {
     mdns::Collector collector;
     auto noAddress = Parse(kWorkstationOnly);
     DropRecords(noAddress, mdns::kTypeA);
-    collector.Add(noAddress);
+    collector.Add(noAddress, kHost3);
     ASSERT_EQ(collector.Missing().size(), 1u);
-    collector.Add(Parse(kHost3Address)); // asked as "mdnshost3.local"
+    collector.Add(Parse(kHost3Address), kHost3); // asked as "mdnshost3.local"
     EXPECT_EQ(collector.Computers(),
               (std::vector<mdns::Computer>{{"MdnsHost3", {10, 239, 0, 13}}}));
 
@@ -459,7 +473,7 @@ TEST(MdnsCollector, HostNamesMatchWithoutRegardToCase) {
     twice.Name({"b", "_workstation", "_tcp", "local"}).Srv(9, {"host", "LOCAL"});
     twice.Pointer(host).RecordHeader(mdns::kTypeA, 4).U16(0x0a00).U16(0x0009);
     mdns::Collector other;
-    other.Add(Parse(twice.bytes));
+    other.Add(Parse(twice.bytes), {10, 0, 0, 9});
     EXPECT_EQ(other.Computers(), (std::vector<mdns::Computer>{{"HOST", {10, 0, 0, 9}}}));
 }
 
@@ -467,15 +481,15 @@ TEST(MdnsCollector, TrustsOnlyAnswersThatFitWhatWasAsked) {
     mdns::Collector collector;
     auto query = Parse(kWithEverything);
     query.flags = 0; // a query that carries records, as another asker's known answers
-    collector.Add(query);
+    collector.Add(query, kHost1);
     auto refused = Parse(kWithEverything);
     refused.flags |= 5;
-    collector.Add(refused);
+    collector.Add(refused, kHost1);
     auto otherClass = Parse(kWithEverything);
     for (auto& record : otherClass.records) {
         record.klass = 3;
     }
-    collector.Add(otherClass);
+    collector.Add(otherClass, kHost1);
     EXPECT_TRUE(collector.Computers().empty());
     EXPECT_TRUE(collector.Missing().empty());
 
@@ -483,7 +497,7 @@ TEST(MdnsCollector, TrustsOnlyAnswersThatFitWhatWasAsked) {
     Bytes stray(0, 2);
     stray.Name({"_smb", "_tcp", "local"}).Ptr({"x", "_workstation", "_tcp", "local"});
     stray.Pointer(12).Ptr({"y", "_smb", "_tcp", "local"});
-    collector.Add(Parse(stray.bytes));
+    collector.Add(Parse(stray.bytes), kHost1);
     EXPECT_EQ(collector.Missing(),
               (std::vector<mdns::Question>{{"y._smb._tcp.local", mdns::kTypeSrv},
                                            {"y._smb._tcp.local", mdns::kTypeTxt}}));
@@ -494,32 +508,73 @@ TEST(MdnsCollector, NamesAreCleanedAndEverythingIsBounded) {
     odd.Name({"x", "_smb", "_tcp", "local"}).Srv(445, {"bad|name\x07", "local"});
     odd.Pointer(odd.target).RecordHeader(mdns::kTypeA, 4).U16(0x0a00).U16(0x0001);
     mdns::Collector collector;
-    collector.Add(Parse(odd.bytes));
+    collector.Add(Parse(odd.bytes), {10, 0, 0, 1});
     ASSERT_EQ(collector.Computers().size(), 1u);
     EXPECT_EQ(collector.Computers()[0].name, "bad_name");
 
-    // Many hosts, each with its own instance: the list stops at its limit, and so do the
-    // questions for their addresses.
+    // Many peers, each with its host: the list stops at its limit, and so do the questions for
+    // their addresses.
     mdns::Collector crowded;
-    mdns::Message message;
-    message.flags = 0x8400;
+    const auto peer = [](int i) {
+        return mdns::IPv4{10, static_cast<std::uint8_t>(i / 256),
+                          static_cast<std::uint8_t>(i % 256), 1};
+    };
+    const auto host = [](int i) { return "h" + std::to_string(i) + ".local"; };
     for (int i = 0; i < 1100; ++i) {
-        message.records.push_back({"i" + std::to_string(i) + "._smb._tcp.local", mdns::kTypeSrv,
-                                   mdns::kClassIn, false, 120,
-                                   mdns::Srv{0, 0, 445, "h" + std::to_string(i) + ".local"}});
+        crowded.Add(Answer({{"i" + std::to_string(i) + "._smb._tcp.local", mdns::kTypeSrv,
+                             mdns::kClassIn, false, 120, mdns::Srv{0, 0, 445, host(i)}}}),
+                    peer(i));
     }
-    crowded.Add(message);
     EXPECT_EQ(crowded.Missing().size(), mdns::kMaxFollowUps);
     EXPECT_TRUE(crowded.Computers().empty());
-    for (auto& record : message.records) {
-        record = {std::get<mdns::Srv>(record.data).target,
-                  mdns::kTypeA,
-                  mdns::kClassIn,
-                  false,
-                  120,
-                  mdns::A{}};
+    for (int i = 0; i < 1100; ++i) {
+        crowded.Add(Answer({{host(i), mdns::kTypeA, mdns::kClassIn, false, 120, mdns::A{peer(i)}}}),
+                    peer(i));
     }
-    crowded.Add(message);
     EXPECT_EQ(crowded.Computers().size(), mdns::kMaxComputers);
     EXPECT_TRUE(crowded.Missing().empty());
+}
+
+TEST(MdnsCollector, EveryPeerSpeaksForItselfAndFillsOnlyItsShare) {
+    const mdns::IPv4 real{10, 0, 0, 5};
+    const mdns::IPv4 rogue{10, 0, 0, 66};
+    const auto service = [](const std::string& instance, const std::string& target) {
+        return mdns::Record{
+            instance + "._workstation._tcp.local", mdns::kTypeSrv, mdns::kClassIn, false, 120,
+            mdns::Srv{0, 0, 9, target + ".local"}};
+    };
+    const auto address = [](const std::string& target, const mdns::IPv4& ip) {
+        return mdns::Record{target + ".local", mdns::kTypeA, mdns::kClassIn, false, 120,
+                            mdns::A{ip}};
+    };
+    // What the rogue says, and what the collector lists after the real peer has answered.
+    const std::pair<std::vector<mdns::Record>, std::vector<mdns::Computer>> cases[] = {
+        // An address for the real peer's host: not its own.
+        {{address("real", rogue)}, {{"real", real}}},
+        // Its own address for the real peer's host, or for the real peer's instance.
+        {{address("real", {10, 0, 0, 66})}, {{"real", real}}},
+        {{service("real", "rogue"), address("rogue", rogue)}, {{"real", real}}},
+        // Its own host under its own name: listed, after the real one.
+        {{service("rogue", "rogue"), address("rogue", rogue)}, {{"real", real}, {"rogue", rogue}}},
+    };
+    for (const auto& [lies, listed] : cases) {
+        mdns::Collector collector;
+        collector.Add(Answer({service("real", "real")}), real);
+        collector.Add(Answer(lies), rogue);
+        collector.Add(Answer({address("real", real)}), real);
+        EXPECT_EQ(collector.Computers(), listed) << lies.size();
+    }
+
+    // One peer that announces a thousand hosts fills only its share; the next is still heard.
+    mdns::Collector flooded;
+    std::vector<mdns::Record> flood;
+    for (int i = 0; i < 1000; ++i) {
+        flood.push_back(service("x" + std::to_string(i), "x" + std::to_string(i)));
+        flood.push_back(address("x" + std::to_string(i), rogue));
+    }
+    flooded.Add(Answer(flood), rogue);
+    flooded.Add(Answer({service("real", "real"), address("real", real)}), real);
+    const auto computers = flooded.Computers();
+    EXPECT_EQ(computers.size(), mdns::kMaxHostsPerPeer + 1);
+    EXPECT_EQ(computers.back(), (mdns::Computer{"real", real}));
 }

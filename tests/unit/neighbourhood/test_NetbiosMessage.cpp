@@ -44,34 +44,54 @@ TEST(NetbiosMessage, EncodesABroadcastQueryForTheName) {
     EXPECT_FALSE(netbios::EncodeQuery(1, "*", netbios::kServer));
 }
 
-TEST(NetbiosMessage, ReadsTheFirstAddressOfAPositiveAnswer) {
-    const auto packet = Answer(0x4242, {10, 231, 0, 1});
-    EXPECT_EQ(netbios::DecodeAnswer(packet.data(), packet.size(), 0x4242),
-              (std::vector<std::uint8_t>{10, 231, 0, 1}));
-    // Someone else's answer, a negative answer, a query.
-    EXPECT_FALSE(netbios::DecodeAnswer(packet.data(), packet.size(), 0x4243));
-    const auto negative = Answer(0x4242, {10, 231, 0, 1}, 0x8503);
-    EXPECT_FALSE(netbios::DecodeAnswer(negative.data(), negative.size(), 0x4242));
-    const auto query = *netbios::EncodeQuery(0x4242, "ALPHA", netbios::kServer);
-    EXPECT_FALSE(netbios::DecodeAnswer(query.data(), query.size(), 0x4242));
+// The answer to the query with this id for ALPHA<20>, or nothing.
+std::optional<std::vector<std::uint8_t>> Decoded(const std::vector<std::uint8_t>& packet,
+                                                 std::size_t size, std::uint16_t id = 7) {
+    return netbios::DecodeAnswer(packet.data(), size, id, "alpha", netbios::kServer);
+}
+
+TEST(NetbiosMessage, ReadsOnlyAPositiveAnswerToTheQuery) {
+    const std::vector<std::uint8_t> address{10, 231, 0, 1};
+    const auto answer = Answer(7, address);
+    EXPECT_EQ(Decoded(answer, answer.size()), address);
+    // Someone else's answer, a negative answer, a query, an answer for another name or suffix.
+    auto other = Answer(7, address);
+    other[14] = 'F'; // the first letter's high half: not "A"
+    const auto query = *netbios::EncodeQuery(7, "ALPHA", netbios::kServer);
+    const std::vector<std::uint8_t> refused[] = {Answer(8, address), Answer(7, address, 0x8503),
+                                                 query, other};
+    for (const auto& packet : refused) {
+        EXPECT_FALSE(Decoded(packet, packet.size()));
+    }
+    EXPECT_FALSE(
+        netbios::DecodeAnswer(answer.data(), answer.size(), 7, "ALPHA", netbios::kWorkstation));
+    EXPECT_FALSE(netbios::DecodeAnswer(answer.data(), answer.size(), 7, "BRAVO", netbios::kServer));
 }
 
 TEST(NetbiosMessage, BrokenAnswersAreIgnored) {
     const auto packet = Answer(7, {10, 0, 0, 1});
     for (std::size_t size = 0; size < packet.size(); ++size) {
-        EXPECT_FALSE(netbios::DecodeAnswer(packet.data(), size, 7)) << size;
+        EXPECT_FALSE(Decoded(packet, size)) << size;
     }
     // A label that claims to run past the end, and an address record that is too short.
     auto overlong = packet;
     overlong[12] = 200;
-    EXPECT_FALSE(netbios::DecodeAnswer(overlong.data(), overlong.size(), 7));
+    EXPECT_FALSE(Decoded(overlong, overlong.size()));
     auto shortRecord = packet;
     shortRecord[shortRecord.size() - 7] = 3;
-    EXPECT_FALSE(netbios::DecodeAnswer(shortRecord.data(), shortRecord.size(), 7));
-    // A compression pointer in place of the name is taken as the name's end.
-    std::vector<std::uint8_t> pointer(packet.begin(), packet.begin() + 12);
-    pointer.insert(pointer.end(),
-                   {0xC0, 0x0C, 0x00, 0x20, 0x00, 0x01, 0, 0, 0, 0, 0, 6, 0, 0, 192, 168, 1, 2});
-    EXPECT_EQ(netbios::DecodeAnswer(pointer.data(), pointer.size(), 7),
-              (std::vector<std::uint8_t>{192, 168, 1, 2}));
+    EXPECT_FALSE(Decoded(shortRecord, shortRecord.size()));
+    // A compression pointer to the question's name names it; one to itself names nothing.
+    auto question = *netbios::EncodeQuery(7, "ALPHA", netbios::kServer);
+    question[2] = 0x85; // an answer, with its question
+    question[7] = 1;
+    const std::vector<std::uint8_t> record{0x00, 0x20, 0x00, 0x01, 0,   0,   0, 0,
+                                           0,    6,    0,    0,    192, 168, 1, 2};
+    auto pointing = question;
+    pointing.insert(pointing.end(), {0xC0, 0x0C});
+    pointing.insert(pointing.end(), record.begin(), record.end());
+    EXPECT_EQ(Decoded(pointing, pointing.size()), (std::vector<std::uint8_t>{192, 168, 1, 2}));
+    std::vector<std::uint8_t> itself(packet.begin(), packet.begin() + 12);
+    itself.insert(itself.end(), {0xC0, 0x0C});
+    itself.insert(itself.end(), record.begin(), record.end());
+    EXPECT_FALSE(Decoded(itself, itself.size()));
 }
