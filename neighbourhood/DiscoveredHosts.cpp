@@ -24,14 +24,20 @@ void DiscoveredHosts::Started(Round round) {
     }
 }
 
-void DiscoveredHosts::Ended(Round round,
+void DiscoveredHosts::Ended(Round round, Trust trust,
                             const std::vector<std::pair<std::string, Address>>& learnt) {
     const std::lock_guard lock(mutex_);
     if (round != round_) {
         return;
     }
     for (const auto& [name, address] : learnt) {
-        hosts_.emplace(text::AsciiLower(name), address);
+        const auto [it, added] = hosts_.try_emplace(text::AsciiLower(name), Claim{trust, address});
+        Claim& claim = it->second;
+        if (!added && claim.trust < trust) {
+            claim = {trust, address};
+        } else if (!added && claim.trust == trust && claim.address != address) {
+            claim.address.reset();
+        }
     }
     --running_;
     changed_.notify_all();
@@ -43,7 +49,7 @@ std::optional<DiscoveredHosts::Address> DiscoveredHosts::find(const std::string&
     if (it == hosts_.end()) {
         return std::nullopt;
     }
-    return it->second;
+    return it->second.address;
 }
 
 void DiscoveredHosts::AwaitDiscoveries(std::chrono::milliseconds atMost) const {

@@ -19,6 +19,8 @@ class DiscoveredHosts {
 public:
     using Address = std::array<std::uint8_t, 4>;
     using Round = std::uint64_t;
+    // How far a discovery's word goes: where two disagree on a name, the more trusted stands.
+    using Trust = int;
 
     // A new round: what earlier rounds learnt is forgotten, and their discoveries are not waited
     // for any more.
@@ -27,8 +29,11 @@ public:
 
     // A discovery of that round runs, and Ended() will be called for it.
     void Started(Round round);
-    // What it learnt; the first address learnt for a name stays.
-    void Ended(Round round, const std::vector<std::pair<std::string, Address>>& learnt);
+    // What it learnt. A name keeps the address that the most trusted discovery to learn it
+    // gave; when that discovery heard two addresses for it, which is the impostor cannot be
+    // told, and the name has none.
+    void Ended(Round round, Trust trust,
+               const std::vector<std::pair<std::string, Address>>& learnt);
 
     std::optional<Address> find(const std::string& name) const;
     // Until every discovery of the current round has ended, or the time is up.
@@ -39,7 +44,11 @@ private:
     mutable std::condition_variable changed_;
     Round round_ = 0;
     int running_ = 0;
-    std::map<std::string, Address> hosts_;
+    struct Claim {
+        Trust trust;
+        std::optional<Address> address; // none when disputed
+    };
+    std::map<std::string, Claim> hosts_; // by lower-case name
 };
 
 } // namespace neighbourhood

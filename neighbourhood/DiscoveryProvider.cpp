@@ -14,14 +14,15 @@ namespace {
 // Runs the discovery and tells the hosts what it learnt, also when it fails.
 std::vector<DiscoveredComputer> Discovered(const DiscoveryProvider::Discover& discover,
                                            std::chrono::milliseconds window, std::stop_token stop,
-                                           DiscoveredHosts& hosts, DiscoveredHosts::Round round) {
+                                           DiscoveredHosts& hosts, DiscoveredHosts::Round round,
+                                           DiscoveredHosts::Trust trust) {
     std::vector<DiscoveredComputer> found;
     std::vector<std::pair<std::string, DiscoveredHosts::Address>> learnt;
     try {
         for (DiscoveredComputer& computer : discover(window, std::move(stop))) {
             computer.name = CleanName(computer.name);
             computer.group = CleanName(computer.group);
-            computer.comment = CleanName(computer.comment);
+            computer.comment = CleanName(computer.comment, kMaxCommentBytes);
             if (!computer.name.empty()) {
                 learnt.emplace_back(computer.name, computer.address);
                 found.push_back(std::move(computer));
@@ -30,7 +31,7 @@ std::vector<DiscoveredComputer> Discovered(const DiscoveryProvider::Discover& di
     } catch (const std::exception&) {
         // A discovery that failed found nothing.
     }
-    hosts.Ended(round, learnt);
+    hosts.Ended(round, trust, learnt);
     return found;
 }
 
@@ -53,7 +54,7 @@ void DiscoveryProvider::StartRun() {
     run_->round = hosts_.round();
     hosts_.Started(run_->round);
     run_->found = std::async(std::launch::async, Discovered, discover_, window_,
-                             run_->stop.get_token(), std::ref(hosts_), run_->round)
+                             run_->stop.get_token(), std::ref(hosts_), run_->round, trust_)
                       .share();
 }
 

@@ -34,10 +34,12 @@ public:
     using Discover =
         std::function<std::vector<DiscoveredComputer>(std::chrono::milliseconds, std::stop_token)>;
 
+    // The hosts learn what it finds with the trust given.
     DiscoveryProvider(std::string networkName, std::string providerName, Discover discover,
-                      std::chrono::milliseconds window, DiscoveredHosts& hosts)
+                      std::chrono::milliseconds window, DiscoveredHosts& hosts,
+                      DiscoveredHosts::Trust trust)
         : networkName_(std::move(networkName)), providerName_(std::move(providerName)),
-          discover_(std::move(discover)), window_(window), hosts_(hosts) {}
+          discover_(std::move(discover)), window_(window), hosts_(hosts), trust_(trust) {}
     ~DiscoveryProvider() override;
 
     // Starts this round's discovery, unless it runs already.
@@ -56,7 +58,8 @@ private:
 
     // Ends the running discovery and starts one for the current round. Holds mutex_.
     void StartRun();
-    // The computers of the run that the walk took, waited for; cleaned, the nameless left out.
+    // The computers of the run that the walk took, waited for; cleaned and capped, the nameless
+    // left out.
     std::vector<DiscoveredComputer> Computers();
     NetResource Entry(std::int32_t displayType, std::string remoteName, std::string comment) const;
 
@@ -65,6 +68,7 @@ private:
     Discover discover_;
     std::chrono::milliseconds window_;
     DiscoveredHosts& hosts_;
+    DiscoveredHosts::Trust trust_;
     std::mutex mutex_;
     std::optional<Run> run_;
 };

@@ -50,25 +50,23 @@ NameLookup::Lookup NameLookup::NetbiosQuery(std::chrono::milliseconds wait) {
 }
 
 NameLookup::Address NameLookup::LookUp(const std::string& name) {
+    // A name that reads as a number would be taken for the address it spells.
+    if (name.empty() || text::IsNumericAddress(name)) {
+        return std::nullopt;
+    }
     if (auto address = system_(name)) {
         return address;
     }
-    const auto discovered = [&]() -> Address {
-        if (const auto found = discovered_.find(name)) {
-            return std::vector<std::uint8_t>(found->begin(), found->end());
-        }
-        return std::nullopt;
-    };
-    if (auto address = discovered()) {
+    // The broadcast is answered by the computer of that name itself; what discovery heard was
+    // said by whoever announced the name, and counts only when nothing better answers.
+    if (auto address = netbios_(name)) {
         return address;
     }
-    // What the discoveries learn comes first; the broadcast's wait overlaps theirs.
-    auto broadcast = std::async(std::launch::async, netbios_, name);
     discovered_.AwaitDiscoveries(kDiscoveryWait);
-    if (auto address = discovered()) {
-        return address;
+    if (const auto found = discovered_.find(name)) {
+        return std::vector<std::uint8_t>(found->begin(), found->end());
     }
-    return broadcast.get();
+    return std::nullopt;
 }
 
 std::optional<platform::HostEntry> NameLookup::getHostByName(const std::string& name) {

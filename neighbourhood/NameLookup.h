@@ -12,10 +12,10 @@
 namespace neighbourhood {
 
 // The socket library of this system. Nothing needs starting on it. A name is looked up by the
-// system resolver; when it does not know the name, among the computers that this round's
-// discoveries learnt (once they have ended); then by a NetBIOS broadcast on the local networks,
-// sent while the discoveries still run. Each name is looked up once a round, however many ask;
-// safe to use from any thread.
+// system resolver; when it does not know the name, by a NetBIOS broadcast on the local
+// networks; then among the computers that this round's discoveries learnt, once they have
+// ended. A name that reads as a numeric address is not looked up at all. Each name is looked up
+// once a round, however many ask; safe to use from any thread.
 class NameLookup final : public platform::SocketLibrary {
 public:
     // An IPv4 address in network order, or nothing.

@@ -27,6 +27,10 @@ struct Neighbourhood {
     static constexpr std::chrono::milliseconds kDiscoveryWindow{2000};
     static constexpr char kWsdProvider[] = "WSD";
     static constexpr char kMdnsProvider[] = "mDNS";
+    // A WS-Discovery computer answers a name request at its own address; an mDNS name is
+    // anyone's to claim.
+    static constexpr DiscoveredHosts::Trust kWsdTrust = 2;
+    static constexpr DiscoveredHosts::Trust kMdnsTrust = 1;
 
     static std::vector<DiscoveredComputer> WsdComputers(std::chrono::milliseconds window,
                                                         std::stop_token stop);
@@ -38,10 +42,10 @@ struct Neighbourhood {
     // Made when the walk is prepared or first opens it: so the module loads off the window's
     // thread, and after the window is up.
     platform::LazyNetworkProvider smb;
-    DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers, kDiscoveryWindow,
-                          discovered};
-    DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, MdnsComputers, kDiscoveryWindow,
-                           discovered};
+    DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers,
+                          kDiscoveryWindow,       discovered,   kWsdTrust};
+    DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, MdnsComputers,
+                           kDiscoveryWindow,        discovered,    kMdnsTrust};
     std::once_flag smbOnce;
     std::unique_ptr<platform::NetworkProvider> smbMade;
     RouterProvider network{{{kSmbProviderName, &smb}, {kWsdProvider, &wsd}, {kMdnsProvider, &mdns}},

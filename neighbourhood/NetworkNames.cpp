@@ -1,8 +1,10 @@
 #include "neighbourhood/NetworkNames.h"
 
+#include "text/Text.h"
+
 namespace neighbourhood {
 
-std::string CleanName(std::string_view text) {
+std::string CleanName(std::string_view text, std::size_t cap) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -20,7 +22,7 @@ std::string CleanName(std::string_view text) {
         }
         out += byte == '|' ? '_' : text[i];
     }
-    return out;
+    return text::CapUtf8(out, cap);
 }
 
 } // namespace neighbourhood

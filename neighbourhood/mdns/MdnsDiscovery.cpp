@@ -5,7 +5,6 @@
 #include "platform/posix/Socket.h"
 
 #include <arpa/inet.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -19,12 +18,12 @@ namespace neighbourhood::mdns {
 
 namespace {
 
-using platform::posix::Ipv4Link;
-using platform::posix::Socket;
+using platform::posix::LinkSocket;
 
 constexpr std::uint16_t kPort = 5353;
 constexpr const char* kGroup = "224.0.0.251";
 constexpr std::size_t kMaxInterfaces = 32;
+constexpr unsigned char kTtl = 255; // what multicast DNS peers expect
 constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kMaxPacket = 1400; // stays below the usual MTU: no fragments
 // Follow-ups are sent at once when new; this bounds how many ever are.
@@ -37,25 +36,6 @@ constexpr std::chrono::milliseconds kRounds[] = {
     std::chrono::milliseconds(500),  std::chrono::milliseconds(750),
     std::chrono::milliseconds(1000), std::chrono::milliseconds(1250),
     std::chrono::milliseconds(1500), std::chrono::milliseconds(1750)};
-
-// A socket per interface address: the answers come back to it by unicast.
-struct Linked {
-    Ipv4Link link;
-    Socket socket;
-};
-
-std::vector<Linked> OpenLinks() {
-    constexpr unsigned char kTtl = 255; // what multicast DNS peers expect
-    std::vector<Linked> sockets;
-    for (const Ipv4Link& link : platform::posix::LocalLinks(IFF_MULTICAST)) {
-        if (sockets.size() < kMaxInterfaces) {
-            if (auto sock = platform::posix::OpenMulticastSender(link, kTtl)) {
-                sockets.push_back({link, std::move(*sock)});
-            }
-        }
-    }
-    return sockets;
-}
 
 // The questions in as few packets as fit below kMaxPacket; names that cannot be sent are left out.
 std::vector<std::vector<std::uint8_t>> Packets(std::uint16_t id,
@@ -91,7 +71,9 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto deadline = start + window;
-    const std::vector<Linked> sockets = OpenLinks();
+    // A socket per interface address: the answers come back to it by unicast.
+    const std::vector<LinkSocket> sockets =
+        platform::posix::OpenMulticastLinks(kTtl, kMaxInterfaces);
     Collector collector;
     if (sockets.empty()) {
         return collector.Computers();
@@ -108,14 +90,14 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
             asked.insert(QuestionKey(question));
         }
         for (const auto& packet : Packets(id, questions)) {
-            for (const Linked& linked : sockets) {
+            for (const LinkSocket& linked : sockets) {
                 sendto(linked.socket.fd(), packet.data(), packet.size(), 0,
                        reinterpret_cast<const sockaddr*>(&group), sizeof group);
             }
         }
     };
     std::vector<pollfd> pollers;
-    for (const Linked& linked : sockets) {
+    for (const LinkSocket& linked : sockets) {
         pollers.push_back({linked.socket.fd(), POLLIN, 0});
     }
     std::size_t round = 0;

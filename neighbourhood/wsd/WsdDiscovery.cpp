@@ -6,7 +6,6 @@
 #include "platform/posix/Socket.h"
 
 #include <arpa/inet.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -21,7 +20,7 @@ namespace neighbourhood::wsd {
 
 namespace {
 
-using platform::posix::Ipv4Link;
+using platform::posix::LinkSocket;
 using platform::posix::Socket;
 
 constexpr std::uint16_t kPort = 3702;
@@ -32,17 +31,7 @@ constexpr Milliseconds kConnectTimeout{1000};
 constexpr Milliseconds kStopCheck{50};
 // Datagrams read from one socket before the schedule gets its turn again.
 constexpr int kReadBurst = 256;
-
-// A socket per interface address: the answers come back to it by unicast.
-std::vector<Socket> OpenLinks() {
-    std::vector<Socket> links;
-    for (const Ipv4Link& link : platform::posix::LocalLinks(IFF_MULTICAST)) {
-        if (auto sock = platform::posix::OpenMulticastSender(link, 1)) {
-            links.push_back(std::move(*sock));
-        }
-    }
-    return links;
-}
+constexpr std::size_t kMaxInterfaces = 32;
 
 void Multicast(const Socket& link, const std::string& message) {
     sockaddr_in group{};
@@ -167,23 +156,33 @@ std::vector<std::pair<std::string, std::string>> Requests::Finished() {
     return finished;
 }
 
-// Reads what has come in on one link and tells the endpoints.
-void Receive(const Socket& link, int index, std::vector<char>& buffer, Endpoints& endpoints) {
-    for (int i = 0; i < kReadBurst; ++i) {
+// Reads what has come in on one link and tells the endpoints, until `deadline`: a crafted
+// message costs its parse, so the reading stops in time whatever arrives.
+void Receive(const LinkSocket& link, int index, std::vector<char>& buffer, Endpoints& endpoints,
+             std::chrono::steady_clock::time_point deadline) {
+    for (int i = 0; i < kReadBurst && std::chrono::steady_clock::now() < deadline; ++i) {
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
-        const ssize_t got = recvfrom(link.fd(), buffer.data(), buffer.size(), MSG_DONTWAIT,
+        const ssize_t got = recvfrom(link.socket.fd(), buffer.data(), buffer.size(), MSG_DONTWAIT,
                                      reinterpret_cast<sockaddr*>(&from), &fromSize);
         if (got < 0) {
             return;
         }
-        const std::string_view message(buffer.data(), static_cast<std::size_t>(got));
-        if (auto matches = ParseProbeMatches(message)) {
+        // Only a peer on the network the answer came in from.
+        if (!platform::posix::OnLink(link.link, from.sin_addr)) {
+            continue;
+        }
+        const auto matches =
+            ParseMatches(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        if (!matches) {
+            continue;
+        }
+        if (matches->resolve) {
+            endpoints.OnResolveMatches(*matches);
+        } else {
             IPv4 source{};
             std::memcpy(source.data(), &from.sin_addr, source.size());
             endpoints.OnProbeMatches(*matches, source, index);
-        } else if (auto resolved = ParseResolveMatches(message)) {
-            endpoints.OnResolveMatches(*resolved);
         }
     }
 }
@@ -196,7 +195,8 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
     const auto elapsed = [start] {
         return std::chrono::duration_cast<Milliseconds>(Clock::now() - start);
     };
-    const std::vector<Socket> links = OpenLinks();
+    // A socket per interface address: the answers come back to it by unicast.
+    const std::vector<LinkSocket> links = platform::posix::OpenMulticastLinks(1, kMaxInterfaces);
     Requests requests;
     if (window <= Milliseconds{0} || links.empty() || !requests.ok()) {
         return {};
@@ -208,8 +208,8 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
     });
     Endpoints endpoints;
     std::vector<curl_waitfd> waits;
-    for (const Socket& link : links) {
-        waits.push_back({link.fd(), CURL_WAIT_POLLIN, 0});
+    for (const LinkSocket& link : links) {
+        waits.push_back({link.socket.fd(), CURL_WAIT_POLLIN, 0});
     }
     std::vector<char> buffer(64 * 1024);
     std::string probe;
@@ -221,8 +221,8 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
             probe = BuildProbe(id);
         }
         if (due.probe) {
-            for (const Socket& link : links) {
-                Multicast(link, probe);
+            for (const LinkSocket& link : links) {
+                Multicast(link.socket, probe);
             }
         }
         const std::vector<std::string> pending = endpoints.NeedingResolve();
@@ -233,8 +233,9 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
             }
             const int link = endpoints.LinkOf(endpoint);
             if (link >= 0 && link < static_cast<int>(links.size())) {
-                Multicast(links[static_cast<std::size_t>(link)],
-                          BuildResolve(NewMessageId(), endpoint));
+                const std::string id = NewMessageId();
+                endpoints.ResolveSent(id, endpoint);
+                Multicast(links[static_cast<std::size_t>(link)].socket, BuildResolve(id, endpoint));
             }
         }
 
@@ -246,7 +247,7 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
                                                       std::max(Milliseconds{0}, window - at))));
         for (std::size_t i = 0; i < links.size(); ++i) {
             if ((waits[i].revents & CURL_WAIT_POLLIN) != 0) {
-                Receive(links[i], static_cast<int>(i), buffer, endpoints);
+                Receive(links[i], static_cast<int>(i), buffer, endpoints, start + window);
             }
         }
 

@@ -58,9 +58,11 @@ void Endpoints::OnProbeMatches(const Matches& matches, const IPv4& source, int l
     for (const Match& match : matches.matches) {
         auto it = endpoints_.find(match.endpoint);
         if (it == endpoints_.end()) {
-            if (endpoints_.size() >= limit_) {
+            std::size_t& added = perPeer_[source];
+            if (endpoints_.size() >= limit_ || added >= kMaxEndpointsPerPeer) {
                 continue;
             }
+            ++added;
             Endpoint fresh;
             fresh.address = source;
             fresh.link = link;
@@ -71,9 +73,13 @@ void Endpoints::OnProbeMatches(const Matches& matches, const IPv4& source, int l
 }
 
 void Endpoints::OnResolveMatches(const Matches& matches) {
+    const auto asked = resolves_.find(matches.relatesTo);
+    if (asked == resolves_.end()) {
+        return;
+    }
     for (const Match& match : matches.matches) {
         const auto it = endpoints_.find(match.endpoint);
-        if (it != endpoints_.end()) {
+        if (match.endpoint == asked->second && it != endpoints_.end()) {
             it->second.resolved = true;
             Learn(it->second, match);
         }
@@ -114,7 +120,7 @@ void Endpoints::OnComputer(const std::string& endpoint, const ComputerName& name
         return;
     }
     Computer computer{CleanName(name.name), CleanName(name.group), name.domain,
-                      CleanName(name.friendlyName), it->second.address};
+                      CleanName(name.friendlyName, kMaxCommentBytes), it->second.address};
     if (computer.name.empty()) {
         return;
     }

@@ -32,6 +32,9 @@ struct Fetch {
 // Only that host: an answer must not send the name request anywhere else.
 std::string UrlForHost(const std::vector<std::string>& xaddrs, const IPv4& host);
 
+// What one peer may fill of the endpoint table: a computer has one endpoint, a device a few.
+inline constexpr std::size_t kMaxEndpointsPerPeer = 16;
+
 // What the answers have told about the endpoints, by endpoint address. A computer's address is
 // the source of its first ProbeMatch. Only endpoints of type pub:Computer are followed up.
 class Endpoints {
@@ -40,9 +43,14 @@ public:
 
     // ProbeMatches for other Probes than ours are ignored.
     void ProbeSent(const std::string& messageId) { probes_.insert(messageId); }
-    // `link` tells where it was heard, to send the Resolve there.
+    // `link` tells where it was heard, to send the Resolve there. Each source adds at most
+    // kMaxEndpointsPerPeer endpoints.
     void OnProbeMatches(const Matches& matches, const IPv4& source, int link);
-    // Only for endpoints already heard of.
+    // A Resolve for the endpoint went out under this message id.
+    void ResolveSent(const std::string& messageId, const std::string& endpoint) {
+        resolves_[messageId] = endpoint;
+    }
+    // Only the answer to our Resolve, and only for the endpoint it asked about.
     void OnResolveMatches(const Matches& matches);
 
     // Computers heard of without a URL to ask, and not yet answered to a Resolve.
@@ -50,7 +58,7 @@ public:
     int LinkOf(const std::string& endpoint) const;
     // The name requests not handed out yet; each endpoint is handed out once.
     std::vector<Fetch> TakeFetches();
-    // The answer to a name request: the names are cleaned here.
+    // The answer to a name request: the names are cleaned and capped here.
     void OnComputer(const std::string& endpoint, const ComputerName& name);
 
     std::vector<Computer> Computers() const;
@@ -72,7 +80,9 @@ private:
 
     std::size_t limit_;
     std::set<std::string> probes_;
+    std::map<std::string, std::string> resolves_; // message id to endpoint
     std::map<std::string, Endpoint> endpoints_;
+    std::map<IPv4, std::size_t> perPeer_;
 };
 
 } // namespace neighbourhood::wsd

@@ -177,20 +177,20 @@ std::optional<TypeName> Document::resolve(int index, QStringView qualified) cons
 struct Envelope {
     int header = -1;
     int body = -1;
+    QString action;
 };
 
-// The SOAP header and body of a message with this action.
-std::optional<Envelope> Open(const Document& document, const std::string& action) {
+// The SOAP header and body of a message, and its action.
+std::optional<Envelope> Open(const Document& document) {
     if (document.root().ns != QLatin1String(kSoap) ||
         document.root().name != QLatin1String("Envelope")) {
         return std::nullopt;
     }
-    const Envelope envelope{document.child(0, kSoap, "Header"), document.child(0, kSoap, "Body")};
-    if (envelope.header < 0 || envelope.body < 0 ||
-        document.text(document.child(envelope.header, kAddressing, "Action")) !=
-            QString::fromStdString(action)) {
+    Envelope envelope{document.child(0, kSoap, "Header"), document.child(0, kSoap, "Body"), {}};
+    if (envelope.header < 0 || envelope.body < 0) {
         return std::nullopt;
     }
+    envelope.action = document.text(document.child(envelope.header, kAddressing, "Action"));
     return envelope;
 }
 
@@ -199,20 +199,30 @@ QStringList Words(const QString& text) {
     return text.simplified().split(u' ', Qt::SkipEmptyParts);
 }
 
-std::optional<Matches> ParseMatches(std::string_view message, const char* list, const char* item) {
+} // namespace
+
+std::optional<Matches> ParseMatches(std::string_view message) {
     const auto document = Document::Read(message);
     if (!document) {
         return std::nullopt;
     }
-    const auto envelope = Open(*document, std::string(kDiscovery) + "/" + list);
+    const auto envelope = Open(*document);
     if (!envelope) {
         return std::nullopt;
     }
+    const QString prefix = QLatin1String(kDiscovery) + u'/';
+    const bool resolve = envelope->action == prefix + QLatin1String("ResolveMatches");
+    if (!resolve && envelope->action != prefix + QLatin1String("ProbeMatches")) {
+        return std::nullopt;
+    }
+    const char* list = resolve ? "ResolveMatches" : "ProbeMatches";
+    const char* item = resolve ? "ResolveMatch" : "ProbeMatch";
     const int matches = document->child(envelope->body, kDiscovery, list);
     if (matches < 0) {
         return std::nullopt;
     }
     Matches result;
+    result.resolve = resolve;
     result.relatesTo =
         document->text(document->child(envelope->header, kAddressing, "RelatesTo")).toStdString();
     for (const int at : document->children(matches, kDiscovery, item)) {
@@ -237,6 +247,8 @@ std::optional<Matches> ParseMatches(std::string_view message, const char* list, 
     }
     return result;
 }
+
+namespace {
 
 std::string Escape(std::string_view text) {
     std::string out;
@@ -342,21 +354,13 @@ std::string BuildGet(const std::string& messageId, const std::string& endpoint) 
                    "");
 }
 
-std::optional<Matches> ParseProbeMatches(std::string_view message) {
-    return ParseMatches(message, "ProbeMatches", "ProbeMatch");
-}
-
-std::optional<Matches> ParseResolveMatches(std::string_view message) {
-    return ParseMatches(message, "ResolveMatches", "ResolveMatch");
-}
-
 std::optional<ComputerName> ParseGetResponse(std::string_view message) {
     const auto document = Document::Read(message);
     if (!document) {
         return std::nullopt;
     }
-    const auto envelope = Open(*document, kGetResponseAction);
-    if (!envelope) {
+    const auto envelope = Open(*document);
+    if (!envelope || envelope->action != QLatin1String(kGetResponseAction)) {
         return std::nullopt;
     }
     // "NAME/Workgroup:GROUP" or "NAME/Domain:DOMAIN", in the host's relationship section.

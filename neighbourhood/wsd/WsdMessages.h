@@ -33,6 +33,7 @@ struct Match {
 struct Matches {
     std::string relatesTo; // the MessageID of the Probe or Resolve answered
     std::vector<Match> matches;
+    bool resolve = false; // a ResolveMatches; else a ProbeMatches
 };
 
 struct ComputerName {
@@ -52,8 +53,8 @@ std::string BuildGet(const std::string& messageId, const std::string& endpoint);
 
 // Each parser gives nothing for a message that is not well formed, too big or too deep, holds a
 // DTD, or is another kind of message. Text comes back as UTF-8, not yet cleaned.
-std::optional<Matches> ParseProbeMatches(std::string_view message);
-std::optional<Matches> ParseResolveMatches(std::string_view message);
+// A ProbeMatches or a ResolveMatches, read in one pass whichever it is.
+std::optional<Matches> ParseMatches(std::string_view message);
 // Nothing unless the answer names a computer.
 std::optional<ComputerName> ParseGetResponse(std::string_view message);
 

@@ -24,4 +24,16 @@ std::optional<Socket> OpenMulticastSender(const Ipv4Link& link, unsigned char tt
     return sock;
 }
 
+std::vector<LinkSocket> OpenMulticastLinks(unsigned char ttl, std::size_t limit) {
+    std::vector<LinkSocket> links;
+    for (const Ipv4Link& link : LocalLinks(IFF_MULTICAST)) {
+        if (links.size() < limit) {
+            if (auto sock = OpenMulticastSender(link, ttl)) {
+                links.push_back({link, std::move(*sock)});
+            }
+        }
+    }
+    return links;
+}
+
 } // namespace platform::posix

@@ -23,10 +23,7 @@ void Follow(const wsd::Matches& matches) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view message(reinterpret_cast<const char*>(data), size);
-    if (const auto matches = wsd::ParseProbeMatches(message)) {
-        Follow(*matches);
-    }
-    if (const auto matches = wsd::ParseResolveMatches(message)) {
+    if (const auto matches = wsd::ParseMatches(message)) {
         Follow(*matches);
     }
     if (const auto name = wsd::ParseGetResponse(message)) {

@@ -2,7 +2,8 @@
 # Runs the whole program in a lab's client namespace (through tests/lab/smblab.sh or
 # discolab.sh exec) on a virtual display, saves its report with Alt+S as a user would, and checks
 # that the report lists every computer of the lab once, with its address, and every computer the
-# lab has switched off once, without one.
+# lab has switched off once, without one; and that no CR stands inside a line (a name from the
+# network that kept its CR would hide in the report's CRLF line ends).
 #   [REFRESHES=N] program_in_lab.sh VELNOR_BINARY [SCREENSHOT.png]
 set -euo pipefail
 binary=$1
@@ -60,6 +61,11 @@ for attempt in $(seq 20); do
         continue
     fi
     if [ "$listed" = "$expected" ]; then
+        if LC_ALL=C grep -q $'\r.' "$report"; then
+            echo "the report holds a CR inside a line:" >&2
+            LC_ALL=C grep -n $'\r.' "$report" | cat -A >&2
+            exit 1
+        fi
         [ -n "$screenshot" ] && import -window root "$screenshot"
         echo "the report lists every computer of the lab with its address:"
         echo "$listed"

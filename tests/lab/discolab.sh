@@ -10,7 +10,7 @@
 #   discolab.sh loss LAYOUT PERCENT   lose that share of the multicast on the client's link (0: none)
 #   discolab.sh install               install wsdd, avahi-daemon, samba, nftables (no daemon started)
 #
-# Layouts: modern, dual, bench10. Exit 77 from up/exec/loss (and down, if a lab is there):
+# Layouts: modern, dual, bench10, rogue. Exit 77 from up/exec/loss (and down, if a lab is there):
 # cannot run here (not root, tools missing, no namespaces); callers report SKIPPED.
 # DISCOLAB_UP_TIMEOUT (seconds, default 90) bounds `up`.
 set -euo pipefail
@@ -21,9 +21,10 @@ readonly HERE
 # shellcheck source=labcommon.sh
 . "$HERE/labcommon.sh"
 
-# Budget for the whole start-up: dual waits for nmbd's election (~22 s), the rest take ~2 s.
+# Budget for the whole start-up: dual and rogue wait for nmbd's election (~22 s), the rest
+# take ~2 s.
 readonly UP_TIMEOUT=${DISCOLAB_UP_TIMEOUT:-90}
-readonly LAYOUTS="modern dual bench10"
+readonly LAYOUTS="modern dual bench10 rogue"
 # Debian's interpreter, whatever python3 comes first in PATH: wsdd is written for it.
 readonly PYTHON=/usr/bin/python3
 readonly WSDD=/usr/sbin/wsdd
@@ -41,26 +42,28 @@ EOF
 }
 
 # ---- layouts --------------------------------------------------------------------------
-# A layout fills these. KIND: wsd (wsdd), mdns (avahi-daemon) or dual (smbd + nmbd + wsdd).
+# A layout fills these, by host id (the name in lower case unless given). KIND: wsd (wsdd),
+# mdns (avahi-daemon), dual (smbd + nmbd + wsdd), smb (smbd + nmbd) or rogue (wsd_rogue.py).
 # GROUP: "Workgroup:NAME" or "Domain:NAME", as the WS-Discovery metadata shows it.
-# SERVICES: the DNS-SD types an mDNS peer publishes.
+# SERVICES: the DNS-SD types an mDNS peer publishes. UUID: a WS-Discovery endpoint fixed by
+# the layout. LIAR: the host claims the name of another computer and is no row of its own.
 HOSTS=()
-declare -A NAME=() IP=() KIND=() GROUP=() SERVICES=()
+declare -A NAME=() IP=() KIND=() GROUP=() SERVICES=() UUID=() LIAR=()
 
-add_host() { # kind name ip group services
-    local id=${2,,}
+add_host() { # kind name ip group services [id]
+    local id=${6:-${2,,}}
     HOSTS+=("$id")
     KIND[$id]=$1 NAME[$id]=$2 IP[$id]=$3 GROUP[$id]=$4 SERVICES[$id]=$5
 }
-add_wsd() { add_host wsd "$1" "$2" "$3" ""; }            # name ip group
-add_mdns() { # name ip profile(full|workstation|services)
+add_wsd() { add_host wsd "$1" "$2" "$3" "" "${4:-}"; }   # name ip group [id]
+add_mdns() { # name ip profile(full|workstation|services) [id]
     local services
     case $3 in
     full) services="_workstation._tcp _smb._tcp _device-info._tcp" ;;
     workstation) services="_workstation._tcp" ;;
     services) services="_smb._tcp _device-info._tcp" ;;
     esac
-    add_host mdns "$1" "$2" "" "$services"
+    add_host mdns "$1" "$2" "" "$services" "${4:-}"
 }
 
 # No SMB browse list anywhere: WS-Discovery and mDNS only.
@@ -83,6 +86,21 @@ layout_dual() {
     add_host dual BOTHHOST "$NET.30" Workgroup:TESTGROUP ""
 }
 
+# Peers that lie; a correct list still shows each real computer once, with its own address.
+# SRVR is the browse list's only server, and a wsdd peer elsewhere announces itself as SRVR too;
+# a scripted responder serves hostile endpoints (wsd_rogue.py); an avahi peer claims WSREAL's
+# name in lower case. WSREAL's endpoint sorts after the responder's.
+layout_rogue() {
+    NET=10.237.0
+    add_host smb SRVR "$NET.30" Workgroup:TESTGROUP ""
+    add_wsd WSREAL "$NET.11" Workgroup:TESTGROUP
+    UUID[wsreal]=5ea10000-0000-4000-8000-000000000011
+    add_wsd SRVR "$NET.66" Workgroup:TESTGROUP roguesrvr
+    add_host rogue "" "$NET.67" "" "" roguewsd
+    add_mdns wsreal "$NET.68" workstation roguewsreal
+    LIAR[roguesrvr]=1 LIAR[roguewsreal]=1
+}
+
 layout_bench10() {
     NET=10.235.0
     local i
@@ -95,7 +113,7 @@ load_layout() {
     LOSS_FILE=$RUN_DIR/loss
     SMB_HOST=""
     local h
-    for h in "${HOSTS[@]}"; do [[ ${KIND[$h]} != dual ]] || SMB_HOST=$h; done
+    for h in "${HOSTS[@]}"; do [[ ${KIND[$h]} != dual && ${KIND[$h]} != smb ]] || SMB_HOST=$h; done
     TOOLS=(ip unshare avahi-daemon "$WSDD" "$PYTHON")
     [[ -z $SMB_HOST ]] || TOOLS+=(smbd nmbd smbtree)
 }
@@ -103,19 +121,32 @@ load_layout() {
 speaks_wsd() { [[ ${KIND[$1]} == wsd || ${KIND[$1]} == dual ]]; }
 
 # A UUID of its own for every WS-Discovery peer (wsdd derives one from the machine's host name,
-# which every namespace shares): MD5-based, from the layout and the name, the same every run.
+# which every namespace shares): the layout's, or MD5-based from the layout and the name, the
+# same every run.
 wsd_uuid() { # host
     local h
+    [[ -z ${UUID[$1]:-} ]] || { printf '%s' "${UUID[$1]}"; return; }
     h=$(printf 'velnor-lab:%s:%s' "$LAYOUT" "${NAME[$1]}" | md5sum)
     printf '%s-%s-3%s-8%s-%s' "${h:0:8}" "${h:8:4}" "${h:13:3}" "${h:17:3}" "${h:20:12}"
+}
+
+# "NAME GROUP LISTED ENDPOINT" (tab-separated) of each named endpoint of the scripted responder;
+# NAME as wsd_query.py prints it, LISTED as a list of computers shows it.
+rogue_computers() {
+    "$PYTHON" "$HERE/wsd_rogue.py" --list
 }
 
 # What the client must see: "NAME GROUP ADDRESS" of every WS-Discovery computer,
 # "TYPE HOST.local ADDRESS" of every DNS-SD instance.
 expected_wsd() {
-    local h
+    local h name group
     for h in "${HOSTS[@]}"; do
         if speaks_wsd "$h"; then printf '%s %s %s\n' "${NAME[$h]}" "${GROUP[$h]}" "${IP[$h]}"; fi
+        if [[ ${KIND[$h]} == rogue ]]; then
+            while IFS=$'\t' read -r name group _; do
+                printf '%s %s %s\n' "$name" "$group" "${IP[$h]}"
+            done < <(rogue_computers)
+        fi
     done
 }
 expected_mdns() {
@@ -215,6 +246,15 @@ start_hosts() {
             start_samba "$h" "$RUN_DIR/$h/samba"
             start_wsdd "$h"
             ;;
+        smb)
+            samba_server_conf "$RUN_DIR/$h/samba" "${GROUP[$h]#*:}" "${NAME[$h]}" "" \
+                "Lab Samba server" "${IP[$h]}" NT1 master "${IP[$h]}" shared:disk
+            start_samba "$h" "$RUN_DIR/$h/samba"
+            ;;
+        rogue)
+            start_daemon "$(host_ns "$h")" "$h" wsd_rogue true \
+                "$PYTHON" "$HERE/wsd_rogue.py" --address "${IP[$h]}"
+            ;;
         esac
     done
 }
@@ -233,17 +273,32 @@ mdns_seen() { # count
 # ---- lab.env ----------------------------------------------------------------------------
 write_env() {
     local h s peers="" wsd="" mdns="" groups="" computers="" endpoints="" services="" smb=""
+    local claims="" phantoms=0 name group listed endpoint
     for h in "${HOSTS[@]}"; do
-        peers+="${NAME[$h]}=${IP[$h]} "
+        if [[ -n ${LIAR[$h]:-} ]]; then
+            claims+="${NAME[$h]}=${IP[$h]} "
+        elif [[ ${KIND[$h]} != rogue ]]; then
+            peers+="${NAME[$h]}=${IP[$h]} "
+        fi
         if speaks_wsd "$h"; then
             wsd+="${NAME[$h]}=${IP[$h]} "
             computers+="${NAME[$h]}/${GROUP[$h]} "
             endpoints+="${NAME[$h]}=urn:uuid:$(wsd_uuid "$h") "
             [[ " $groups " == *" ${GROUP[$h]#*:} "* ]] || groups+="${GROUP[$h]#*:} "
         fi
+        if [[ ${KIND[$h]} == rogue ]]; then
+            while IFS=$'\t' read -r name group listed endpoint; do
+                peers+="$listed=${IP[$h]} "
+                wsd+="$name=${IP[$h]} "
+                computers+="$name/$group "
+                endpoints+="$name=$endpoint "
+                [[ " $groups " == *" ${group#*:} "* ]] || groups+="${group#*:} "
+            done < <(rogue_computers)
+            phantoms=$("$PYTHON" "$HERE/wsd_rogue.py" --phantoms)
+        fi
         if [[ ${KIND[$h]} == mdns ]]; then mdns+="${NAME[$h]}=${IP[$h]} "; fi
         for s in ${SERVICES[$h]}; do services+="${NAME[$h]}:$s "; done
-        if [[ ${KIND[$h]} == dual ]]; then smb+="${NAME[$h]}=${IP[$h]} "; fi
+        if [[ ${KIND[$h]} == dual || ${KIND[$h]} == smb ]]; then smb+="${NAME[$h]}=${IP[$h]} "; fi
     done
     {
         cat <<EOF
@@ -257,6 +312,8 @@ LAB_WSD_ENDPOINTS="${endpoints% }"
 LAB_MDNS_PEERS="${mdns% }"
 LAB_MDNS_SERVICES="${services% }"
 LAB_SMB_SERVERS="${smb% }"
+LAB_ROGUE_CLAIMS="${claims% }"
+LAB_WSD_PHANTOMS=$phantoms
 LAB_WSD_QUERY=$HERE/wsd_query.py
 LAB_MDNS_QUERY=$HERE/mdns_query.py
 EOF

@@ -3,14 +3,16 @@
 
 Probes for wsdp:Device (SOAP 1.2 over UDP to 239.255.255.250:3702, TTL 1, from an ephemeral
 port), sends each Probe four times and probes anew every second; Resolves the endpoints whose
-ProbeMatch has no XAddrs, until answered; then asks each endpoint for its metadata with an HTTP
-Get. Prints one line per computer (an endpoint whose Types hold pub:Computer) as soon as its
-name is known:
+ProbeMatch has no XAddrs, until answered (at once, 0.25 s later, then every 0.5 s); then asks
+each endpoint for its metadata with an HTTP Get. Prints one line per computer (an endpoint whose Types hold
+pub:Computer) as soon as its name is known:
 
-    NAME <TAB> GROUP <TAB> ADDRESS <TAB> ENDPOINT
+    NAME <TAB> GROUP <TAB> ADDRESS <TAB> ENDPOINT [<TAB> FRIENDLY NAME with --friendly]
 
 e.g. "WSHOST1  Workgroup:TESTGROUP  10.232.0.11  urn:uuid:...". ADDRESS is the UDP source of
-the ProbeMatch. Standard library only.
+the ProbeMatch. Control characters and backslashes in the texts are printed escaped (\\r, \\n,
+\\t, \\xNN, \\\\), so that a line stays a line. -v tells each endpoint heard on stderr:
+"heard ENDPOINT from ADDRESS". Standard library only.
 Exit status: 0, or 1 when fewer than --count computers were found in time.
 """
 
@@ -35,6 +37,18 @@ DISCOVERY_TO = "urn:schemas-xmlsoap-org:ws:2005:04:discovery"
 ANONYMOUS = WSA + "/role/anonymous"
 GET = "http://schemas.xmlsoap.org/ws/2004/09/transfer/Get"
 RETRANSMIT_MS = [0, 100, 300, 700]
+RESOLVE_GAPS = [0.25, 0.5]     # then the last one again: a peer may announce hundreds of phantoms
+ESCAPES = {"\\": "\\\\", "\r": "\\r", "\n": "\\n", "\t": "\\t"}
+
+
+def printable(text):
+    """TEXT on one line: backslash, CR, LF and tab as \\\\, \\r, \\n and \\t, other control
+    characters (C0, DEL, C1) as \\xNN."""
+    def one(c):
+        if c in ESCAPES:
+            return ESCAPES[c]
+        return f"\\x{ord(c):02x}" if ord(c) < 0x20 or 0x7F <= ord(c) <= 0x9F else c
+    return "".join(one(c) for c in text)
 
 
 def envelope(action, to, body):
@@ -97,8 +111,9 @@ def http_url(xaddrs):
     return None
 
 
-def fetch_computer(parts, endpoint, timeout):
-    """The pub:Computer text of the endpoint's metadata, e.g. WSHOST1/Workgroup:TESTGROUP."""
+def fetch_metadata(parts, endpoint, timeout):
+    """(pub:Computer text, FriendlyName) of the endpoint's metadata, e.g.
+    ("WSHOST1/Workgroup:TESTGROUP", "WSD Device WSHOST1"); (None, None) for an error answer."""
     conn = http.client.HTTPConnection(parts.hostname, parts.port or 80, timeout=timeout)
     try:
         conn.request("POST", parts.path or "/", envelope(GET, endpoint, ""),
@@ -106,17 +121,26 @@ def fetch_computer(parts, endpoint, timeout):
         reply = conn.getresponse()
         data = reply.read()
         if reply.status != 200:
-            return None
+            return None, None
     finally:
         conn.close()
     root, _ = parse(data)
     text = root.findtext(f".//{{{PUB}}}Computer")
-    return text.strip() if text else None
+    return (text.strip() if text else None), (root.findtext(f".//{{{WSDP}}}FriendlyName") or "")
+
+
+def fetch_computer(parts, endpoint, timeout):
+    """The pub:Computer text of the endpoint's metadata, e.g. WSHOST1/Workgroup:TESTGROUP."""
+    return fetch_metadata(parts, endpoint, timeout)[0]
 
 
 def main():
-    args = query_parser(__doc__, "seconds to search in all (default 2)",
-                        "stop once this many computers are named").parse_args()
+    parser = query_parser(__doc__, "seconds to search in all (default 2)",
+                          "stop once this many computers are named")
+    parser.add_argument("--friendly", action="store_true", help="print the FriendlyName too")
+    parser.add_argument("-v", "--verbose", action="store_true",
+                        help="tell each endpoint heard on stderr")
+    args = parser.parse_args()
 
     sock = open_socket(args.interface)
     start = time.monotonic()
@@ -128,7 +152,7 @@ def main():
     sends.sort(key=lambda s: s[0])
     source = {}                # endpoint -> address of its first ProbeMatch
     xaddr = {}                 # endpoint -> URL parts
-    resolved_at = {}           # endpoint -> time of its last Resolve
+    resolves = {}              # endpoint -> (time of the next Resolve, Resolves sent)
     named = {}                 # endpoint -> pub:Computer text
 
     while time.monotonic() < deadline:
@@ -136,20 +160,25 @@ def main():
         while sends and sends[0][0] <= now:
             sock.sendto(sends.pop(0)[1], GROUP)
         for endpoint in source:
-            if endpoint not in xaddr and now - resolved_at.get(endpoint, 0) >= 0.25:
-                resolved_at[endpoint] = now
+            due, sent = resolves.get(endpoint, (now, 0))
+            if endpoint not in xaddr and now >= due:
+                resolves[endpoint] = (now + RESOLVE_GAPS[min(sent, len(RESOLVE_GAPS) - 1)], sent + 1)
                 sock.sendto(resolve(endpoint), GROUP)
         for endpoint, parts in xaddr.items():
             if endpoint in named:
                 continue
             try:
-                text = fetch_computer(parts, endpoint, max(0.1, min(1.0, deadline - now)))
+                text, friendly = fetch_metadata(parts, endpoint,
+                                                max(0.1, min(1.0, deadline - now)))
             except (OSError, http.client.HTTPException, ET.ParseError):
                 continue   # tried again in the next round
             if text:
                 named[endpoint] = text
                 name, _, group = text.partition("/")
-                print(f"{name}\t{group}\t{source[endpoint]}\t{endpoint}", flush=True)
+                fields = [printable(name), printable(group), source[endpoint], endpoint]
+                if args.friendly:
+                    fields.append(printable(friendly))
+                print("\t".join(fields), flush=True)
         if args.count and len(named) >= args.count:
             return 0
         wait = min([deadline, now + 0.05] + ([sends[0][0]] if sends else [])) - time.monotonic()
@@ -161,6 +190,8 @@ def main():
                 for endpoint, types, xaddrs in matches(root, prefixes):
                     if (PUB, "Computer") not in types and endpoint not in source:
                         continue   # a printer or another device, not a computer
+                    if args.verbose and endpoint not in source:
+                        print(f"heard {endpoint} from {address}", file=sys.stderr, flush=True)
                     source.setdefault(endpoint, address)
                     if endpoint not in xaddr and http_url(xaddrs):
                         xaddr[endpoint] = http_url(xaddrs)

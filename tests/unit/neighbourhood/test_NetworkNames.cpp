@@ -14,7 +14,9 @@ TEST(NetworkNames, CleanNameDropsControlCharactersAndReplacesTheSeparator) {
          "HOST\xC2\xA0"
          "d\xC3\xA9\xE6\x97\xA5"},
         {"\xC2", "\xC2"}, // a lead byte at the end is not read past
-        {std::string(50000, '|'), std::string(50000, '_')},
+        // Capped after cleaning, at a character boundary.
+        {std::string(50000, '|'), std::string(neighbourhood::kMaxNameBytes, '_')},
+        {"\x01" + std::string(254, 'x') + "\xC3\xA9", std::string(254, 'x')},
         {"\x01\x02", ""},
     };
     for (const auto& [in, out] : cases) {

@@ -1,4 +1,5 @@
 #include "neighbourhood/DiscoveryProvider.h"
+#include "neighbourhood/NetworkNames.h"
 #include "neighbourhood/RouterProvider.h"
 #include "netenum/clsNetwork.h"
 #include "tests/support/FakeNetwork.h"
@@ -25,9 +26,9 @@ struct Walk {
     std::atomic<int> running{0};
     std::atomic<int> overlapped{0};
     DiscoveryProvider wsd{"WSD Network", "WSD", Probe(wsdFound), std::chrono::milliseconds(50),
-                          hosts};
+                          hosts,         2};
     DiscoveryProvider mdns{"mDNS Network", "mDNS", Probe(mdnsFound), std::chrono::milliseconds(50),
-                           hosts};
+                           hosts,          1};
     neighbourhood::RouterProvider router{
         {{"Fake Network", &smb}, {"WSD", &wsd}, {"mDNS", &mdns}}, resolver, hosts};
 
@@ -93,9 +94,25 @@ TEST(RouterProvider, EveryWalkStartsAfresh) {
     EXPECT_FALSE(walk.hosts.find("WINPC"));
 }
 
-TEST(DiscoveryProvider, CleansNamesAndSkipsNamelessComputers) {
+TEST(DiscoveryProvider, CleansAndCapsNamesAndSkipsNamelessComputers) {
     Walk walk;
-    walk.wsdFound = {{"EVIL|NAME\n", "GR|OUP", "a\tb", {10, 0, 0, 5}},
-                     {"\x01\x02", "TESTGROUP", "", {10, 0, 0, 6}}};
-    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\EVIL_NAME|");
+    // A comment far larger than one read of the walk does not end its workgroup.
+    walk.wsdFound = {{"EVIL|NAME\n", "TESTGROUP", std::string(5000, 'c'), {10, 0, 0, 5}},
+                     {"\x01\x02", "TESTGROUP", "", {10, 0, 0, 6}},
+                     {std::string(300, 'N'), "TESTGROUP", "", {10, 0, 0, 7}},
+                     {"AFTER", "TESTGROUP", "", {10, 0, 0, 8}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\EVIL_NAME|\\\\" +
+                                  std::string(neighbourhood::kMaxNameBytes, 'N') + "|\\\\AFTER|");
+}
+
+TEST(DiscoveryProvider, ANameTwoAddressesClaimIsListedOnceAndLearntForNeither) {
+    Walk walk;
+    walk.wsdFound = {{"WINPC", "TESTGROUP", "", {10, 0, 0, 5}},
+                     {"winpc", "TESTGROUP", "", {10, 0, 0, 66}},
+                     {"LAPTOP", "TESTGROUP", "", {10, 0, 0, 6}},
+                     {"LAPTOP", "TESTGROUP", "", {10, 0, 0, 6}}};
+    walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 77}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\LAPTOP|");
+    EXPECT_FALSE(walk.hosts.find("WINPC"));
+    EXPECT_EQ(walk.hosts.find("laptop"), (DiscoveredHosts::Address{10, 0, 0, 6}));
 }

@@ -45,9 +45,15 @@ TEST(WsdEndpoints, FollowsComputersFromProbeMatchToName) {
     EXPECT_EQ(endpoints.LinkOf("e:resolve"), 2);
     EXPECT_EQ(Urls(endpoints), Strings{"e:direct http://10.0.0.3:5357/d"});
 
-    endpoints.OnResolveMatches(Answer("e:printer", {kPrinter}, {"http://10.0.0.5/p"}, ""));
-    endpoints.OnResolveMatches(Answer("e:unknown", {kComputer}, {"http://10.0.0.7/u"}, ""));
-    endpoints.OnResolveMatches(Answer("e:resolve", {kComputer}, {"http://10.0.0.4:5357/r"}, ""));
+    for (const char* asked : {"e:printer", "e:unknown", "e:resolve"}) {
+        endpoints.ResolveSent(std::string("r:") + asked, asked);
+    }
+    endpoints.OnResolveMatches(
+        Answer("e:printer", {kPrinter}, {"http://10.0.0.5/p"}, "r:e:printer"));
+    endpoints.OnResolveMatches(
+        Answer("e:unknown", {kComputer}, {"http://10.0.0.7/u"}, "r:e:unknown"));
+    endpoints.OnResolveMatches(
+        Answer("e:resolve", {kComputer}, {"http://10.0.0.4:5357/r"}, "r:e:resolve"));
     EXPECT_TRUE(endpoints.NeedingResolve().empty());
     EXPECT_EQ(Urls(endpoints), Strings{"e:resolve http://10.0.0.4:5357/r"});
     EXPECT_TRUE(Urls(endpoints).empty()); // each once
@@ -71,8 +77,10 @@ TEST(WsdEndpoints, ResolvesToLearnTypesAndGivesUpOnUselessAnswers) {
     endpoints.OnProbeMatches(Answer("e:untyped", {}), {10, 0, 0, 1}, 0);
     endpoints.OnProbeMatches(Answer("e:v6", {kComputer}), {10, 0, 0, 2}, 0);
     EXPECT_EQ(endpoints.NeedingResolve(), (Strings{"e:untyped", "e:v6"}));
-    endpoints.OnResolveMatches(Answer("e:untyped", {kComputer}, {"http://10.0.0.1/u"}, ""));
-    endpoints.OnResolveMatches(Answer("e:v6", {kComputer}, {"http://[fe80::1]:5357/v"}, ""));
+    endpoints.ResolveSent("r:1", "e:untyped");
+    endpoints.ResolveSent("r:2", "e:v6");
+    endpoints.OnResolveMatches(Answer("e:untyped", {kComputer}, {"http://10.0.0.1/u"}, "r:1"));
+    endpoints.OnResolveMatches(Answer("e:v6", {kComputer}, {"http://[fe80::1]:5357/v"}, "r:2"));
     EXPECT_TRUE(endpoints.NeedingResolve().empty());
     EXPECT_EQ(Urls(endpoints), Strings{"e:untyped http://10.0.0.1/u"});
 }
@@ -102,4 +110,35 @@ TEST(WsdEndpoints, KeepsNoMoreEndpointsThanItsLimit) {
     }
     EXPECT_EQ(endpoints.NeedingResolve(), (Strings{"e:1", "e:2"}));
     EXPECT_EQ(endpoints.LinkOf("e:3"), -1);
+}
+
+TEST(WsdEndpoints, APeerCanNeitherAnswerForAnotherNorCrowdItOut) {
+    // ResolveMatches that no Resolve of ours asked for, or that answer for another endpoint
+    // than the one asked about: the endpoint stays unresolved.
+    const std::pair<std::string, std::string> strays[] = {
+        {"", "e:real"}, {"r:unknown", "e:real"}, {"r:other", "e:real"}};
+    for (const auto& [relatesTo, endpoint] : strays) {
+        wsd::Endpoints endpoints;
+        endpoints.ProbeSent(kOurs);
+        endpoints.OnProbeMatches(Answer("e:real", {kComputer}), {10, 0, 0, 4}, 0);
+        endpoints.OnProbeMatches(Answer("e:other", {kComputer}), {10, 0, 0, 5}, 0);
+        endpoints.ResolveSent("r:other", "e:other");
+        endpoints.OnResolveMatches(
+            Answer(endpoint, {kComputer}, {"http://10.0.0.4:5357/r"}, relatesTo));
+        EXPECT_EQ(endpoints.NeedingResolve(), (Strings{"e:other", "e:real"})) << relatesTo;
+        EXPECT_TRUE(Urls(endpoints).empty()) << relatesTo;
+    }
+
+    // One source that answers with a thousand endpoints fills only its share.
+    wsd::Endpoints endpoints;
+    endpoints.ProbeSent(kOurs);
+    wsd::Matches flood{kOurs, {}};
+    for (int i = 0; i < 1000; ++i) {
+        flood.matches.push_back({"e:fake" + std::to_string(i), {kComputer}, {}});
+    }
+    endpoints.OnProbeMatches(flood, {10, 0, 0, 66}, 0);
+    endpoints.OnProbeMatches(Answer("e:real", {kComputer}), {10, 0, 0, 4}, 0);
+    const Strings pending = endpoints.NeedingResolve();
+    EXPECT_EQ(pending.size(), wsd::kMaxEndpointsPerPeer + 1);
+    EXPECT_EQ(pending.back(), "e:real");
 }

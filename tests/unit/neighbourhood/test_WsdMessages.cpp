@@ -144,15 +144,25 @@ std::map<std::string, std::string> Texts(const std::string& message) {
     return reader.hasError() ? std::map<std::string, std::string>{} : texts;
 }
 
+// The matches when the message is of that kind.
+std::optional<wsd::Matches> ProbeMatches(std::string_view message) {
+    auto matches = wsd::ParseMatches(message);
+    return matches && !matches->resolve ? matches : std::nullopt;
+}
+
+std::optional<wsd::Matches> ResolveMatches(std::string_view message) {
+    auto matches = wsd::ParseMatches(message);
+    return matches && matches->resolve ? matches : std::nullopt;
+}
+
 bool ParsedByAny(const std::string& message) {
-    return wsd::ParseProbeMatches(message) || wsd::ParseResolveMatches(message) ||
-           wsd::ParseGetResponse(message);
+    return wsd::ParseMatches(message) || wsd::ParseGetResponse(message);
 }
 
 } // namespace
 
 TEST(WsdMessages, ReadsTheCapturedAnswersOfWsdd) {
-    const auto probe = wsd::ParseProbeMatches(kProbeMatch);
+    const auto probe = ProbeMatches(kProbeMatch);
     ASSERT_TRUE(probe);
     EXPECT_EQ(probe->relatesTo, "urn:uuid:fe87b328-968d-4643-913e-970087a9bd3a");
     ASSERT_EQ(probe->matches.size(), 1u);
@@ -163,7 +173,7 @@ TEST(WsdMessages, ReadsTheCapturedAnswersOfWsdd) {
     EXPECT_TRUE(match.IsComputer());
     EXPECT_TRUE(match.xaddrs.empty()); // wsdd leaves them to the Resolve
 
-    const auto resolve = wsd::ParseResolveMatches(kResolveMatch);
+    const auto resolve = ResolveMatches(kResolveMatch);
     ASSERT_TRUE(resolve);
     ASSERT_EQ(resolve->matches.size(), 1u);
     EXPECT_EQ(resolve->matches[0].endpoint, match.endpoint);
@@ -185,22 +195,22 @@ TEST(WsdMessages, ReadsTheCapturedAnswersOfWsdd) {
 }
 
 TEST(WsdMessages, TakesAMessageOnlyForWhatItIs) {
-    EXPECT_FALSE(wsd::ParseResolveMatches(kProbeMatch));
+    EXPECT_FALSE(ResolveMatches(kProbeMatch));
     EXPECT_FALSE(wsd::ParseGetResponse(kProbeMatch));
-    EXPECT_FALSE(wsd::ParseProbeMatches(kResolveMatch));
-    EXPECT_FALSE(wsd::ParseProbeMatches(kGetResponseWorkgroup));
+    EXPECT_FALSE(ProbeMatches(kResolveMatch));
+    EXPECT_FALSE(ProbeMatches(kGetResponseWorkgroup));
     // Our own requests, should they come back.
     EXPECT_FALSE(ParsedByAny(wsd::BuildProbe(wsd::NewMessageId())));
     EXPECT_FALSE(ParsedByAny(wsd::BuildResolve(wsd::NewMessageId(), "urn:uuid:x")));
     EXPECT_FALSE(ParsedByAny(wsd::BuildGet(wsd::NewMessageId(), "urn:uuid:x")));
     // An endpoint without an address is no endpoint.
-    const auto anonymous = wsd::ParseProbeMatches(
-        Replace(kProbeMatch, "urn:uuid:5e1d0000-0000-4000-8000-000000000002", " "));
+    const auto anonymous =
+        ProbeMatches(Replace(kProbeMatch, "urn:uuid:5e1d0000-0000-4000-8000-000000000002", " "));
     ASSERT_TRUE(anonymous);
     EXPECT_TRUE(anonymous->matches.empty());
     // The body without the header's action, and the action on another body.
-    EXPECT_FALSE(wsd::ParseProbeMatches(Replace(kProbeMatch, "/ProbeMatches<", "/Hello<")));
-    EXPECT_FALSE(wsd::ParseProbeMatches(Replace(kProbeMatch, "wsd:ProbeMatches>", "wsd:Hello>")));
+    EXPECT_FALSE(ProbeMatches(Replace(kProbeMatch, "/ProbeMatches<", "/Hello<")));
+    EXPECT_FALSE(ProbeMatches(Replace(kProbeMatch, "wsd:ProbeMatches>", "wsd:Hello>")));
 }
 
 TEST(WsdMessages, MatchesNamespacesByUriNotByPrefix) {
@@ -209,16 +219,16 @@ TEST(WsdMessages, MatchesNamespacesByUriNotByPrefix) {
         const std::string p = prefix;
         renamed = Replace(Replace(renamed, p + ":", "n" + p + ":"), ":" + p + "=", ":n" + p + "=");
     }
-    const auto parsed = wsd::ParseProbeMatches(renamed);
+    const auto parsed = ProbeMatches(renamed);
     ASSERT_TRUE(parsed);
     ASSERT_EQ(parsed->matches.size(), 1u);
     EXPECT_TRUE(parsed->matches[0].IsComputer());
     EXPECT_EQ(parsed->matches[0].endpoint, "urn:uuid:5e1d0000-0000-4000-8000-000000000002");
 
     // The same prefixes bound to other namespaces name other things.
-    EXPECT_FALSE(wsd::ParseProbeMatches(Replace(kProbeMatch, "2005/04/discovery\"", "other\"")));
+    EXPECT_FALSE(ProbeMatches(Replace(kProbeMatch, "2005/04/discovery\"", "other\"")));
     const auto otherPub =
-        wsd::ParseProbeMatches(Replace(kProbeMatch, "windows/pub/2005/07", "windows/other"));
+        ProbeMatches(Replace(kProbeMatch, "windows/pub/2005/07", "windows/other"));
     ASSERT_TRUE(otherPub);
     EXPECT_FALSE(otherPub->matches[0].IsComputer());
     const auto otherComputer = wsd::ParseGetResponse(Replace(
@@ -228,7 +238,7 @@ TEST(WsdMessages, MatchesNamespacesByUriNotByPrefix) {
 }
 
 TEST(WsdMessages, APrinterIsNoComputer) {
-    const auto printer = wsd::ParseProbeMatches(Replace(
+    const auto printer = ProbeMatches(Replace(
         Replace(kProbeMatch, "wsdp:Device pub:Computer", "wsdp:Device wprt:PrintDeviceType"),
         "<wsd:Types>",
         "<wsd:Types xmlns:wprt=\"http://schemas.microsoft.com/windows/2006/08/wdp/print\">"));
@@ -236,8 +246,7 @@ TEST(WsdMessages, APrinterIsNoComputer) {
     ASSERT_EQ(printer->matches[0].types.size(), 2u);
     EXPECT_FALSE(printer->matches[0].IsComputer());
     // A type with an undeclared prefix names nothing.
-    const auto undeclared =
-        wsd::ParseProbeMatches(Replace(kProbeMatch, "pub:Computer", "nope:Computer"));
+    const auto undeclared = ProbeMatches(Replace(kProbeMatch, "pub:Computer", "nope:Computer"));
     ASSERT_TRUE(undeclared);
     EXPECT_EQ(undeclared->matches[0].types, (std::vector<wsd::TypeName>{{kDevicesNs, "Device"}}));
     // Metadata without a pub:Computer names no computer.
@@ -289,8 +298,8 @@ TEST(WsdMessages, RejectsDtdsAndEntities) {
              std::string("<!DOCTYPE soap:Envelope SYSTEM \"file:///etc/passwd\">"),
              std::string("<!DOCTYPE e [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>"),
          }) {
-        EXPECT_FALSE(wsd::ParseProbeMatches(dtd + body)) << dtd;
-        EXPECT_FALSE(wsd::ParseProbeMatches(dtd + withAddress)) << dtd;
+        EXPECT_FALSE(ProbeMatches(dtd + body)) << dtd;
+        EXPECT_FALSE(ProbeMatches(dtd + withAddress)) << dtd;
     }
     std::string laughs = "<!DOCTYPE l [<!ENTITY x0 \"lol\">";
     for (int i = 1; i < 10; ++i) {
@@ -299,8 +308,8 @@ TEST(WsdMessages, RejectsDtdsAndEntities) {
             Replace("&x;&x;&x;&x;&x;&x;&x;&x;&x;&x;", "x;", "x" + std::to_string(i - 1) + ";") +
             "\">";
     }
-    EXPECT_FALSE(wsd::ParseProbeMatches(laughs + "]>" + Replace(withAddress, "&x;", "&x9;")));
-    EXPECT_FALSE(wsd::ParseProbeMatches(withAddress)); // undeclared
+    EXPECT_FALSE(ProbeMatches(laughs + "]>" + Replace(withAddress, "&x;", "&x9;")));
+    EXPECT_FALSE(ProbeMatches(withAddress)); // undeclared
 }
 
 TEST(WsdMessages, RejectsEveryTruncationOfARealMessage) {
@@ -318,8 +327,8 @@ TEST(WsdMessages, BoundsSizeDepthAndElementCount) {
     const std::size_t room = wsd::kMaxMessageSize - message.size() - 8;
     const std::string padded = Replace(message, "?>", "?><!--" + std::string(room, 'x') + " -->");
     ASSERT_EQ(padded.size(), wsd::kMaxMessageSize);
-    EXPECT_TRUE(wsd::ParseProbeMatches(padded));
-    EXPECT_FALSE(wsd::ParseProbeMatches(padded + " "));
+    EXPECT_TRUE(ProbeMatches(padded));
+    EXPECT_FALSE(ProbeMatches(padded + " "));
 
     // ProbeMatch is 4 deep, so 28 more reach the limit.
     const auto nested = [&](int depth) {
@@ -330,9 +339,9 @@ TEST(WsdMessages, BoundsSizeDepthAndElementCount) {
         }
         return Replace(message, "<wsd:ProbeMatch>", "<wsd:ProbeMatch>" + open + close);
     };
-    EXPECT_TRUE(wsd::ParseProbeMatches(nested(wsd::kMaxDepth - 4)));
-    EXPECT_FALSE(wsd::ParseProbeMatches(nested(wsd::kMaxDepth - 3)));
-    EXPECT_FALSE(wsd::ParseProbeMatches(nested(10000)));
+    EXPECT_TRUE(ProbeMatches(nested(wsd::kMaxDepth - 4)));
+    EXPECT_FALSE(ProbeMatches(nested(wsd::kMaxDepth - 3)));
+    EXPECT_FALSE(ProbeMatches(nested(10000)));
 
     int elements = 0;
     for (std::size_t at = message.find('<'); at != std::string::npos;
@@ -343,10 +352,9 @@ TEST(WsdMessages, BoundsSizeDepthAndElementCount) {
     for (int i = elements; i < wsd::kMaxElements; ++i) {
         siblings += "<x/>";
     }
-    EXPECT_TRUE(wsd::ParseProbeMatches(
-        Replace(message, "<wsd:ProbeMatch>", "<wsd:ProbeMatch>" + siblings)));
-    EXPECT_FALSE(wsd::ParseProbeMatches(
-        Replace(message, "<wsd:ProbeMatch>", "<wsd:ProbeMatch><x/>" + siblings)));
+    EXPECT_TRUE(ProbeMatches(Replace(message, "<wsd:ProbeMatch>", "<wsd:ProbeMatch>" + siblings)));
+    EXPECT_FALSE(
+        ProbeMatches(Replace(message, "<wsd:ProbeMatch>", "<wsd:ProbeMatch><x/>" + siblings)));
 }
 
 TEST(WsdMessages, HostileNamesComeOutClean) {
@@ -358,7 +366,7 @@ TEST(WsdMessages, HostileNamesComeOutClean) {
     ASSERT_TRUE(name);
     EXPECT_EQ(neighbourhood::CleanName(name->name), "EV_LHOST");
     EXPECT_EQ(neighbourhood::CleanName(name->group), "TESTGROUP");
-    EXPECT_EQ(neighbourhood::CleanName(name->friendlyName), std::string(50000, '_'));
+    EXPECT_EQ(name->friendlyName, std::string(50000, '|')); // capped where it is taken
     // Control characters XML forbids make the message unreadable.
     EXPECT_FALSE(wsd::ParseGetResponse(Replace(kGetResponseWorkgroup, "WSHOST2/", "WS&#1;HOST2/")));
 }
@@ -366,11 +374,12 @@ TEST(WsdMessages, HostileNamesComeOutClean) {
 TEST(WsdMessages, TheCapturedConversationNamesTheComputer) {
     wsd::Endpoints endpoints;
     endpoints.ProbeSent("urn:uuid:fe87b328-968d-4643-913e-970087a9bd3a");
-    endpoints.OnProbeMatches(*wsd::ParseProbeMatches(kProbeMatch), {10, 232, 0, 12}, 0);
+    endpoints.OnProbeMatches(*ProbeMatches(kProbeMatch), {10, 232, 0, 12}, 0);
     const std::string endpoint = "urn:uuid:5e1d0000-0000-4000-8000-000000000002";
     EXPECT_EQ(endpoints.NeedingResolve(), std::vector<std::string>{endpoint});
     EXPECT_TRUE(endpoints.TakeFetches().empty());
-    endpoints.OnResolveMatches(*wsd::ParseResolveMatches(kResolveMatch));
+    endpoints.ResolveSent("urn:uuid:ae998ab3-bcd4-4b6b-a27d-f9269fc26432", endpoint);
+    endpoints.OnResolveMatches(*ResolveMatches(kResolveMatch));
     EXPECT_TRUE(endpoints.NeedingResolve().empty());
     const auto fetches = endpoints.TakeFetches();
     ASSERT_EQ(fetches.size(), 1u);
