@@ -66,10 +66,12 @@ std::string Dotted(const platform::HostEntry& entry) {
 
 std::string ResolveHostAddress(platform::SocketLibrary& sockets, platform::MessageBox& messages,
                                const std::string& name) {
-    if (!StartSocketLibrary(sockets, messages)) {
+    const std::string trimmed = text::TrimSpaces(name);
+    // A computer's name that reads as a number would resolve to the address it spells.
+    if (text::IsNumericAddress(trimmed) || !StartSocketLibrary(sockets, messages)) {
         return {};
     }
-    const auto entry = sockets.getHostByName(text::TrimSpaces(name));
+    const auto entry = sockets.getHostByName(trimmed);
     const std::string address = entry ? Dotted(*entry) : std::string();
     StopSocketLibrary(sockets, messages);
     return address;

@@ -13,7 +13,8 @@ namespace modIP {
 inline constexpr std::uint16_t kRequestedVersion = 0x0101;
 inline constexpr int kMinSockets = 1;
 
-// The first address of the name as dotted text, or the empty text.
+// The first address of the name as dotted text, or the empty text; also for a name that reads
+// as a numeric address, which is not looked up.
 std::string ResolveHostAddress(platform::SocketLibrary& sockets, platform::MessageBox& messages,
                                const std::string& name);
 

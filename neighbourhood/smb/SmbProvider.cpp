@@ -1,5 +1,6 @@
 #include "neighbourhood/smb/SmbProvider.h"
 
+#include "neighbourhood/NetworkNames.h"
 #include "neighbourhood/smb/TcpProbe.h"
 
 #include <libsmbclient.h>
@@ -53,11 +54,18 @@ SmbProvider::Context NewContext() {
     return context;
 }
 
+// Names and comments as the list may show them: cleaned and capped where they come in.
 struct DirEntry {
     unsigned type;
     std::string name;
     std::string comment;
 };
+
+DirEntry Fit(unsigned type, std::string_view name, std::string_view comment) {
+    const bool netbios = type == SMBC_WORKGROUP || type == SMBC_SERVER;
+    return {type, CleanName(name, netbios ? SmbProvider::kMaxNetbiosNameBytes : kMaxNameBytes),
+            CleanName(comment, kMaxCommentBytes)};
+}
 
 // The protocol range is a process-wide setting of the library, so it is set for each listing.
 std::optional<std::vector<DirEntry>> ListDirectory(SMBCCTX* c, const std::string& url,
@@ -73,9 +81,9 @@ std::optional<std::vector<DirEntry>> ListDirectory(SMBCCTX* c, const std::string
     }
     std::vector<DirEntry> entries;
     while (const smbc_dirent* entry = smbc_getFunctionReaddir(c)(c, dir)) {
-        entries.push_back(
-            {entry->smbc_type, std::string(entry->name, strnlen(entry->name, entry->namelen)),
-             entry->comment != nullptr ? std::string(entry->comment) : std::string()});
+        entries.push_back(Fit(entry->smbc_type,
+                              std::string_view(entry->name, strnlen(entry->name, entry->namelen)),
+                              entry->comment != nullptr ? entry->comment : ""));
     }
     smbc_getFunctionClosedir(c)(c, dir);
     return entries;
@@ -128,8 +136,7 @@ SmbProvider::Listing SmbProvider::List(const Request& request) {
         }
     } else if (parent->displayType == kDisplayDomain) {
         const std::lock_guard lock(library_);
-        if (const auto servers =
-                ListDirectory(Library(), "smb://" + *parent->remoteName, "NT1", "NT1")) {
+        if (const auto servers = ListDirectory(Library(), Url(*parent->remoteName), "NT1", "NT1")) {
             entries.emplace();
             for (const DirEntry& found : *servers) {
                 if (found.type == SMBC_SERVER) {
@@ -142,6 +149,24 @@ SmbProvider::Listing SmbProvider::List(const Request& request) {
         entries = Shares(parent->remoteName->substr(2), type);
     }
     return entries;
+}
+
+std::string SmbProvider::Url(std::string_view host) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "smb://";
+    for (const char c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+        if (plain) {
+            url += c;
+        } else {
+            url += '%';
+            url += kHex[byte >> 4];
+            url += kHex[byte & 0x0F];
+        }
+    }
+    return url;
 }
 
 bool SmbProvider::MayListServers(const NetResource& container) {

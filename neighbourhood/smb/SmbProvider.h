@@ -6,6 +6,8 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 struct _SMBCCTX;
 
@@ -20,6 +22,13 @@ class SmbProvider final : public platform::ListingProvider {
 public:
     static constexpr char kNetworkName[] = "SMB Network";
     static constexpr char kProviderName[] = "SMB";
+    // A workgroup's or server's name is 15 bytes of the peer's code page: in UTF-8, at most
+    // three times that.
+    static constexpr std::size_t kMaxNetbiosNameBytes = 45;
+
+    // The library's URL of a workgroup or server: every byte but letters, digits and "-._~"
+    // escaped, so that no name can point the listing elsewhere.
+    static std::string Url(std::string_view host);
 
     // The resolver finds a server before its shares are listed, so that a server that is down
     // costs the probe's wait instead of the library's much longer time-outs.

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the parsing in mdns_query.py and wsd_query.py on hand-made messages; needs no root and
-no network (the metadata Get goes to a server on 127.0.0.1). Run: python3 discolab_helpers_test.py
+"""Checks the parsing in mdns_query.py and wsd_query.py on hand-made messages, and what the lying
+peer wsd_rogue.py answers; needs no root and no network (the metadata Gets go to servers on
+127.0.0.1). Run: python3 discolab_helpers_test.py
 """
 
 import http.server
@@ -9,10 +10,12 @@ import struct
 import sys
 import threading
 import unittest
+import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import mdns_query as mdns  # noqa: E402
 import wsd_query as wsd    # noqa: E402
+import wsd_rogue as rogue  # noqa: E402
 
 
 def rr(name, rtype, rdata):
@@ -128,6 +131,119 @@ class WsdParsing(unittest.TestCase):
         root, _ = wsd.parse(seen["body"])
         self.assertEqual(root.findtext(f".//{{{wsd.WSA}}}To"), "urn:uuid:abc")
         self.assertEqual(root.findtext(f".//{{{wsd.WSA}}}Action"), wsd.GET)
+
+    def test_printable_keeps_a_line_a_line(self):
+        cases = [
+            ("WSHOST1", "WSHOST1"),
+            ("EVIL|NAME\r\nX", "EVIL|NAME\\r\\nX"),
+            ("a\tb", "a\\tb"),
+            ("back\\slash", "back\\\\slash"),
+            ("bell\x07 del\x7f nel\x85", "bell\\x07 del\\x7f nel\\x85"),
+            ("Bücher", "Bücher"),
+        ]
+        for text, want in cases:
+            with self.subTest(text=text):
+                self.assertEqual(wsd.printable(text), want)
+
+
+def header(root, name):
+    return root.findtext(f"{{{wsd.SOAP}}}Header/{{{wsd.WSA}}}{name}")
+
+
+def depth(element):
+    return 1 + max((depth(child) for child in element), default=0)
+
+
+class RogueResponder(unittest.TestCase):
+    """The lying peer must say what the lab promises, in messages that a careful reader (the
+    program's caps: 64 KiB, depth 32, 2048 elements) reads whole."""
+    ADDRESS = "10.237.0.67"
+
+    def setUp(self):
+        self.responder = rogue.Responder(self.ADDRESS)
+
+    def test_probe_answered_once_named_endpoints_first_then_the_flood(self):
+        probe = wsd.probe()
+        probe_id = header(wsd.parse(probe)[0], "MessageID")
+        answers = self.responder.answer(probe)
+        want = [[c.endpoint] for c in rogue.COMPUTERS] + [rogue.PHANTOMS]
+        self.assertEqual(len(answers), len(want))
+        for datagram, endpoints in zip(answers, want):
+            root, prefixes = wsd.parse(datagram)
+            self.assertEqual(header(root, "Action"), wsd.WSD + "/ProbeMatches")
+            self.assertEqual(header(root, "RelatesTo"), probe_id)
+            found = list(wsd.matches(root, prefixes))
+            self.assertEqual([endpoint for endpoint, _, _ in found], endpoints)
+            for _, types, xaddrs in found:
+                self.assertIn((wsd.PUB, "Computer"), types)
+                self.assertEqual(xaddrs, [])   # a Resolve is needed, as with wsdd
+            self.assertLessEqual(len(datagram), 64 * 1024)
+            self.assertLess(sum(1 for _ in root.iter()), 2048)
+            self.assertLess(depth(root), 32)
+        self.assertGreaterEqual(len(rogue.PHANTOMS), 100)
+        self.assertEqual(self.responder.answer(probe), [], "a retransmission is not answered")
+        self.assertEqual(len(self.responder.answer(wsd.probe())), len(want), "a fresh Probe is")
+
+    def test_resolve(self):
+        named = rogue.COMPUTERS[0].endpoint
+        cases = [
+            ("a named endpoint", named, True),
+            ("the other named endpoint", rogue.COMPUTERS[1].endpoint, True),
+            ("a phantom", rogue.PHANTOMS[0], False),
+            ("another peer's endpoint", "urn:uuid:5ea10000-0000-4000-8000-000000000011", False),
+        ]
+        for what, endpoint, answered in cases:
+            with self.subTest(what):
+                request = wsd.resolve(endpoint)
+                answers = self.responder.answer(request)
+                if not answered:
+                    self.assertEqual(answers, [])
+                    continue
+                self.assertEqual(len(answers), 1)
+                root, prefixes = wsd.parse(answers[0])
+                self.assertEqual(header(root, "Action"), wsd.WSD + "/ResolveMatches")
+                self.assertEqual(header(root, "RelatesTo"),
+                                 header(wsd.parse(request)[0], "MessageID"))
+                [(got, types, xaddrs)] = list(wsd.matches(root, prefixes))
+                self.assertEqual(got, endpoint)
+                self.assertIn((wsd.PUB, "Computer"), types)
+                # The program follows only a URL on the host the ProbeMatch came from.
+                self.assertEqual(wsd.http_url(xaddrs).hostname, self.ADDRESS)
+                self.assertEqual(self.responder.answer(request), [])
+
+    def test_no_answer_to_anything_else(self):
+        match = PROBE_MATCH.encode()
+        cases = [
+            ("not XML", b"\x00\x01 not xml"),
+            ("another peer's ProbeMatches", match),
+            ("a Probe without MessageID", wsd.probe().replace(b"MessageID>urn", b"Other>urn")),
+            ("the metadata", METADATA.encode()),
+        ]
+        for what, data in cases:
+            with self.subTest(what):
+                self.assertEqual(self.responder.answer(data), [])
+
+    def test_metadata_reads_back_as_the_hostile_text(self):
+        server = rogue.http_server(self.responder, "127.0.0.1", 0, log=False)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        base = f"http://127.0.0.1:{server.server_port}/"
+        try:
+            for c in rogue.COMPUTERS:
+                with self.subTest(c.listed):
+                    url = urllib.parse.urlsplit(base + c.endpoint.rpartition(":")[2])
+                    computer, friendly = wsd.fetch_metadata(url, c.endpoint, 2)
+                    # CR and LF come back as sent: character references, not literal ones.
+                    self.assertEqual(computer, f"{c.name}/{c.group}")
+                    self.assertEqual(friendly, c.friendly)
+            self.assertEqual(len(rogue.COMPUTERS[0].friendly.encode()), 5000)
+            self.assertIn("\r\n", rogue.COMPUTERS[1].name)
+            for what, path in [("a phantom", rogue.PHANTOMS[0]), ("no endpoint", "")]:
+                with self.subTest(what):
+                    url = urllib.parse.urlsplit(base + path.rpartition(":")[2])
+                    self.assertEqual(wsd.fetch_metadata(url, path, 2), (None, None))
+        finally:
+            server.shutdown()
+            server.server_close()
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that discolab.sh builds what its callers rely on and removes all of it again.
-# Needs root, wsdd, avahi-daemon, Samba and nft; exits 77 (skipped) otherwise. Takes about 75 s.
+# Needs root, wsdd, avahi-daemon, Samba and nft; exits 77 (skipped) otherwise. Takes about 90 s.
 set -euo pipefail
 
 DIR=$(cd "$(dirname "$0")" && pwd)
@@ -9,10 +9,11 @@ PY=/usr/bin/python3
 # shellcheck source=labtesting.sh
 . "$DIR/labtesting.sh"
 logs=$(mktemp -d)
+layouts="modern dual bench10 rogue"
 
 cleanup() {
     local layout
-    for layout in modern dual bench10; do "$LAB" down "$layout" >/dev/null 2>&1 || true; done
+    for layout in $layouts; do "$LAB" down "$layout" >/dev/null 2>&1 || true; done
     rm -rf "$logs"
 }
 trap cleanup EXIT
@@ -65,6 +66,34 @@ peers_are_union() {
         "$(tr ' ' '\n' <<<"$LAB_WSD_PEERS $LAB_MDNS_PEERS" | sort -u)"
 }
 
+# In the rogue layout: the long friendly name precedes the real peer, and reaches the client whole.
+longfriend_first() {
+    [[ $(value_of LONGFRIEND "$LAB_WSD_ENDPOINTS") < $(value_of WSREAL "$LAB_WSD_ENDPOINTS") ]]
+}
+
+friendly_length() { # layout name bytes
+    local got
+    got=$("$LAB" exec "$1" "$PY" "$DIR/wsd_query.py" -t 2 -n "$(wc -w <<<"$LAB_WSD_PEERS")" \
+        --friendly | awk -F'\t' -v n="$2" '$1 == n { print length($5) }')
+    same "FriendlyName of $2 in bytes" "$got" "$3"
+}
+
+# Every phantom of the responder and its named endpoints reach the client.
+flood_heard() { # layout
+    local rogue named heard
+    rogue=$(value_of LONGFRIEND "$LAB_WSD_PEERS")
+    named=$(tr ' ' '\n' <<<"$LAB_WSD_PEERS" | grep -c "=$rogue\$")
+    heard=$("$LAB" exec "$1" "$PY" "$DIR/wsd_query.py" -t 1 -v 2>&1 >/dev/null |
+        grep -c " from $rogue\$")
+    same "endpoints heard from $rogue" "$heard" "$((LAB_WSD_PHANTOMS + named))"
+}
+
+# A NetBIOS broadcast for NAME is answered from ADDRESS alone.
+netbios_answers() { # layout name address
+    same "nmblookup $2" "$("$LAB" exec "$1" nmblookup -B "$LAB_BCAST" "$2" 2>/dev/null |
+        grep "$2<00>" | sort -u)" "$3 $2<00>"
+}
+
 # wsdd itself in discovery mode, as a second opinion on the WS-Discovery peers.
 wsdd_discovers_all() { # layout
     local got want c
@@ -105,11 +134,11 @@ check "up refuses a non-root caller with 77" refuses_non_root modern
 links_before=$(root_links)
 # All layouts at once: they must not see each other's peers.
 declare -A up_pid=()
-for layout in modern dual bench10; do
+for layout in $layouts; do
     "$LAB" up "$layout" >/dev/null 2>"$logs/$layout" &
     up_pid[$layout]=$!
 done
-for layout in modern dual bench10; do
+for layout in $layouts; do
     rc=0 && wait "${up_pid[$layout]}" || rc=$?
     ((rc != 77)) || { echo "skipped: $(tail -n1 "$logs/$layout")"; exit 77; }
     check "up $layout" test "$rc" -eq 0
@@ -154,7 +183,23 @@ check "bench10: WS-Discovery finds exactly the expected computers" wsd_exact ben
 check "bench10: mDNS finds exactly the expected instances" mdns_exact bench10
 check "bench10: 20 peers" test "$(wc -w <<<"$LAB_PEERS")" -eq 20
 
-for layout in modern dual bench10; do
+load_env rogue
+check "rogue: the rows a correct list shows" same LAB_PEERS "$LAB_PEERS" \
+    "SRVR=10.237.0.30 WSREAL=10.237.0.11 LONGFRIEND=10.237.0.67 EVIL_NAMEX=10.237.0.67"
+check "rogue: the false claims" same LAB_ROGUE_CLAIMS "$LAB_ROGUE_CLAIMS" \
+    "SRVR=10.237.0.66 wsreal=10.237.0.68"
+check "rogue: SRVR is the SMB server" test "$LAB_SMB_SERVERS" == "SRVR=10.237.0.30"
+check "rogue: WS-Discovery finds exactly the expected computers, liars included" wsd_exact rogue
+check "rogue: LONGFRIEND's endpoint sorts before WSREAL's" longfriend_first
+check "rogue: LONGFRIEND's friendly name arrives whole" friendly_length rogue LONGFRIEND 5000
+check "rogue: the client hears every phantom of the flood" flood_heard rogue
+check "rogue: mDNS finds exactly the expected instances" mdns_exact rogue
+check "rogue: browse list holds exactly TESTGROUP:SRVR" \
+    test "$(browse_pairs rogue)" == "TESTGROUP:SRVR"
+check "rogue: only the Samba server answers to SRVR's NetBIOS name" \
+    netbios_answers rogue SRVR 10.237.0.30
+
+for layout in $layouts; do
     mapfile -t pids < <(lab_pids "$layout")
     check "down $layout" "$LAB" down "$layout"
     check "down $layout leaves nothing" nothing_left "$layout" "${pids[@]}"

@@ -161,7 +161,7 @@ class Responder:
             "</wsdp:Host></wsdp:Relationship></wsx:MetadataSection></wsx:Metadata>"))
 
 
-def http_server(responder, address, port=HTTP_PORT):
+def http_server(responder, address, port=HTTP_PORT, log=True):
     class Handler(http.server.BaseHTTPRequestHandler):
         def do_POST(self):   # noqa: N802 (the name http.server calls)
             length = int(self.headers.get("Content-Length") or 0)
@@ -178,7 +178,8 @@ def http_server(responder, address, port=HTTP_PORT):
             self.wfile.write(body)
 
         def log_message(self, fmt, *args):
-            print(f"http {self.client_address[0]}: {fmt % args}", flush=True)
+            if log:
+                print(f"http {self.client_address[0]}: {fmt % args}", flush=True)
 
     return http.server.ThreadingHTTPServer((address, port), Handler)
 

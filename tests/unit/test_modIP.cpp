@@ -40,6 +40,11 @@ TEST(modIP, UnresolvableNamesAndEmptyHostEntriesGiveTheEmptyText) {
     EXPECT_EQ(rig.resolve("EMPTY"), "");
     EXPECT_EQ(rig.resolve("SHORT"), "10.1");
     EXPECT_EQ(rig.resolve("NOLENGTH"), "");
+    // Names that spell addresses are not looked up, whatever the resolver would say.
+    for (const char* numeric : {"10.0.0.1", " 0x7f.1", "3405803777"}) {
+        rig.resolver.add(numeric, {127, 0, 0, 1});
+        EXPECT_EQ(rig.resolve(numeric), "") << numeric;
+    }
     EXPECT_EQ(rig.resolver.cleanups, 4);
     EXPECT_TRUE(rig.messages.shown.empty());
 }
