@@ -17,8 +17,8 @@ using Easy = std::unique_ptr<CURL, EasyDeleter>;
 bool CurlReady();
 
 // A transfer of the URL over a direct connection, whatever the environment says about proxies,
-// with only the protocols named ("http,https"), no signals and a bounded connect; null when
-// libcurl cannot make one.
+// with only the protocols named ("http,https"), no signals and a bounded connect that a dead
+// name server cannot stretch; null when libcurl cannot make one.
 Easy NewEasy(const std::string& url, const char* protocols,
              std::chrono::milliseconds connectTimeout);
 

@@ -2,6 +2,7 @@
 
 #include "platform/common/BufferedReader.h"
 #include "platform/posix/Curl.h"
+#include "text/Text.h"
 
 #include <algorithm>
 #include <chrono>
@@ -58,7 +59,9 @@ public:
         curl_easy_setopt(h, CURLOPT_USERAGENT, agent_.c_str());
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, kProtocols);
+        // A page asked for over https is not handed on to plain http.
+        const bool secure = url.size() >= 6 && text::AsciiLower(url.substr(0, 6)) == "https:";
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : kProtocols);
         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, WatchForStall);
         curl_easy_setopt(h, CURLOPT_XFERINFODATA, &sink);

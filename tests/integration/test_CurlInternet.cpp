@@ -4,9 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 
 using testsupport::LoopbackHttpServer;
 using testsupport::SecondsSince;
@@ -63,4 +73,64 @@ TEST(CurlInternet, AnEndlessBodyIsCutAtTheCap) {
     EXPECT_EQ(GetSource::GetPageText(internet, server.url("/endless/")),
               std::string(64 * 1024, 'y'));
     EXPECT_LT(SecondsSince(start), 2.0);
+}
+
+namespace {
+
+// In a network and mount namespace of its own: only loopback, and a name server on it that
+// takes every query and never answers. Exit 77 where namespaces cannot be made.
+[[noreturn]] void RunWithDeadResolver(const std::function<bool()>& check) {
+    if (unshare(CLONE_NEWNET | CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        _exit(77);
+    }
+    char conf[] = "/tmp/velnor-resolv-XXXXXX";
+    const int fd = mkstemp(conf);
+    const std::string text = "nameserver 127.0.0.1\noptions timeout:20 attempts:1\n";
+    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
+        mount(conf, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0) {
+        _exit(77);
+    }
+    close(fd);
+    unlink(conf);
+    const int control = socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq loopback{};
+    std::strcpy(loopback.ifr_name, "lo");
+    loopback.ifr_flags = IFF_UP;
+    sockaddr_in dns{};
+    dns.sin_family = AF_INET;
+    dns.sin_port = htons(53);
+    dns.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int server = socket(AF_INET, SOCK_DGRAM, 0);
+    if (ioctl(control, SIOCSIFFLAGS, &loopback) != 0 ||
+        bind(server, reinterpret_cast<sockaddr*>(&dns), sizeof dns) != 0) {
+        _exit(77);
+    }
+    _exit(check() ? 0 : 1);
+}
+
+} // namespace
+
+TEST(CurlInternet, ADeadNameServerHoldsNothingPastTheConnectBound) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RunWithDeadResolver([] {
+            platform::posix::CurlInternet internet(ShortLimits());
+            const auto start = Clock::now();
+            const bool reached = GetSource::CheckConnection(internet, "http://www.dead.example/");
+            const std::string page = GetSource::GetPageText(internet, "http://www.dead.example/");
+            const double seconds = SecondsSince(start);
+            std::fprintf(stderr, "two requests took %.2f s\n", seconds);
+            return !reached && page.empty() &&
+                   seconds < 2 * ShortLimits().connectTimeout.count() / 1000.0 + 1.0;
+        });
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no namespaces here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

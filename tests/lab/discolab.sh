@@ -113,7 +113,9 @@ load_layout() {
     LOSS_FILE=$RUN_DIR/loss
     SMB_HOST=""
     local h
-    for h in "${HOSTS[@]}"; do [[ ${KIND[$h]} != dual && ${KIND[$h]} != smb ]] || SMB_HOST=$h; done
+    for h in "${HOSTS[@]}"; do
+        [[ ${KIND[$h]} != dual && ${KIND[$h]} != smb ]] || SMB_HOST=$h
+    done
     TOOLS=(ip unshare avahi-daemon "$WSDD" "$PYTHON")
     [[ -z $SMB_HOST ]] || TOOLS+=(smbd nmbd smbtree)
 }
@@ -298,7 +300,9 @@ write_env() {
         fi
         if [[ ${KIND[$h]} == mdns ]]; then mdns+="${NAME[$h]}=${IP[$h]} "; fi
         for s in ${SERVICES[$h]}; do services+="${NAME[$h]}:$s "; done
-        if [[ ${KIND[$h]} == dual || ${KIND[$h]} == smb ]]; then smb+="${NAME[$h]}=${IP[$h]} "; fi
+        if [[ ${KIND[$h]} == dual || ${KIND[$h]} == smb ]]; then
+            smb+="${NAME[$h]}=${IP[$h]} "
+        fi
     done
     {
         cat <<EOF

@@ -4,8 +4,8 @@
 Probes for wsdp:Device (SOAP 1.2 over UDP to 239.255.255.250:3702, TTL 1, from an ephemeral
 port), sends each Probe four times and probes anew every second; Resolves the endpoints whose
 ProbeMatch has no XAddrs, until answered (at once, 0.25 s later, then every 0.5 s); then asks
-each endpoint for its metadata with an HTTP Get. Prints one line per computer (an endpoint whose Types hold
-pub:Computer) as soon as its name is known:
+each endpoint for its metadata with an HTTP Get. Prints one line per computer (an endpoint whose
+Types hold pub:Computer) as soon as its name is known:
 
     NAME <TAB> GROUP <TAB> ADDRESS <TAB> ENDPOINT [<TAB> FRIENDLY NAME with --friendly]
 
@@ -162,7 +162,8 @@ def main():
         for endpoint in source:
             due, sent = resolves.get(endpoint, (now, 0))
             if endpoint not in xaddr and now >= due:
-                resolves[endpoint] = (now + RESOLVE_GAPS[min(sent, len(RESOLVE_GAPS) - 1)], sent + 1)
+                gap = RESOLVE_GAPS[min(sent, len(RESOLVE_GAPS) - 1)]
+                resolves[endpoint] = (now + gap, sent + 1)
                 sock.sendto(resolve(endpoint), GROUP)
         for endpoint, parts in xaddr.items():
             if endpoint in named:

@@ -150,7 +150,8 @@ class Responder:
             "<wsdp:FirmwareVersion>1.0</wsdp:FirmwareVersion>"
             "<wsdp:SerialNumber>1</wsdp:SerialNumber></wsdp:ThisDevice></wsx:MetadataSection>"
             f'<wsx:MetadataSection Dialect="{WSDP}/ThisModel"><wsdp:ThisModel>'
-            "<wsdp:Manufacturer>Velnor lab</wsdp:Manufacturer><wsdp:ModelName>rogue</wsdp:ModelName>"
+            "<wsdp:Manufacturer>Velnor lab</wsdp:Manufacturer>"
+            "<wsdp:ModelName>rogue</wsdp:ModelName>"
             "</wsdp:ThisModel></wsx:MetadataSection>"
             f'<wsx:MetadataSection Dialect="{WSDP}/Relationship">'
             f'<wsdp:Relationship Type="{WSDP}/host"><wsdp:Host><wsa:EndpointReference>'
