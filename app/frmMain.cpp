@@ -262,7 +262,7 @@ Sequence frmMain::LoadSequence() {
         auto fetching = Try([internet, url] { return GetSource::GetPageText(*internet, url); });
         const std::optional<std::string> fetched = co_await fetching;
         page = fetched.value_or("");
-        Step([&] { txtInfo->setText(FromLocal(page)); });
+        Step([&] { SetInfoText(page); });
         Step([&] {
             SetCaption(lblExtIP,
                        QStringLiteral("Internet IP: ") +
@@ -318,7 +318,28 @@ void frmMain::cmdRefresh2_Click() {
     Form_Load();
 }
 
-QTreeWidgetItem* frmMain::AddRow(const QString& key, const QString& text, const QIcon& smallIcon) {
+namespace {
+
+constexpr int kNameRole = Qt::UserRole + 1; // the row's name as bytes, for the report
+
+QByteArray Bytes(const std::string& text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+void frmMain::SetInfoText(std::string bytes) {
+    txtInfo->setText(FromLocal(bytes));
+    infoBytes_ = std::move(bytes);
+}
+
+std::string frmMain::InfoText() const {
+    const QString shown = txtInfo->text();
+    return shown == FromLocal(infoBytes_) ? infoBytes_ : ToLocal(shown);
+}
+
+QTreeWidgetItem* frmMain::AddRow(const QByteArray& key, const QString& text,
+                                 const QIcon& smallIcon) {
     if (RowByKey(key) != nullptr) {
         throw std::invalid_argument("key already in the list");
     }
@@ -329,9 +350,9 @@ QTreeWidgetItem* frmMain::AddRow(const QString& key, const QString& text, const 
     return row;
 }
 
-QTreeWidgetItem* frmMain::RowByKey(const QString& key) const {
+QTreeWidgetItem* frmMain::RowByKey(const QByteArray& key) const {
     for (int i = 0; i < lstPCList->topLevelItemCount(); ++i) {
-        if (lstPCList->topLevelItem(i)->data(0, Qt::UserRole).toString() == key) {
+        if (lstPCList->topLevelItem(i)->data(0, Qt::UserRole).toByteArray() == key) {
             return lstPCList->topLevelItem(i);
         }
     }
@@ -351,15 +372,15 @@ void frmMain::cmdRefresh_Click() {
     events.row = [this, mailbox](const std::string& name) {
         mailbox.post([this, name] {
             Step([&] {
-                const QString text = FromLocal(name);
-                AddRow(QStringLiteral("KEY_") + text, text, ImageList1);
+                QTreeWidgetItem* row = AddRow("KEY_" + Bytes(name), FromLocal(name), ImageList1);
+                row->setData(0, kNameRole, Bytes(name));
             });
         });
     };
     events.address = [this, mailbox](const std::string& name, const std::string& address) {
         mailbox.post([this, name, address] {
             Step([&] {
-                if (QTreeWidgetItem* row = RowByKey(QStringLiteral("KEY_") + FromLocal(name))) {
+                if (QTreeWidgetItem* row = RowByKey("KEY_" + Bytes(name))) {
                     row->setText(1, FromLocal(address));
                 }
             });
@@ -470,12 +491,15 @@ void frmMain::FillInfoText() {
             const QTreeWidgetItem* item = lstPCList->topLevelItem(i);
             Report::Row row;
             for (std::size_t column = 0; column < columns; ++column) {
-                row.push_back(ToLocal(item->text(static_cast<int>(column))));
+                const QVariant name = item->data(0, kNameRole);
+                row.push_back(column == 0 && name.isValid()
+                                  ? name.toByteArray().toStdString()
+                                  : ToLocal(item->text(static_cast<int>(column))));
             }
             rows.push_back(std::move(row));
         }
     });
-    Step([&] { txtInfo->setText(FromLocal(Report::RowsText(rows, columns))); });
+    Step([&] { SetInfoText(Report::RowsText(rows, columns)); });
 }
 
 void frmMain::Command1_Click() {
@@ -496,8 +520,8 @@ Report::Captions frmMain::Captions() const {
 
 void frmMain::cmdCopy_Click() {
     Command1_Click();
-    const std::string report = Report::CopyReport(ReadClock(), velnor::kWebAddresses[0], Captions(),
-                                                  ToLocal(txtInfo->text()));
+    const std::string report =
+        Report::CopyReport(ReadClock(), velnor::kWebAddresses[0], Captions(), InfoText());
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QString());
     clipboard->setText(FromLocal(report));
@@ -511,8 +535,8 @@ void frmMain::cmdSave_Click() {
         return;
     }
     const QString path = CD->FileName;
-    const std::string report = Report::SaveReport(ReadClock(), velnor::kWebAddresses, Captions(),
-                                                  ToLocal(txtInfo->text()));
+    const std::string report =
+        Report::SaveReport(ReadClock(), velnor::kWebAddresses, Captions(), InfoText());
     if (const auto error = WriteFileAtomically(path, report)) {
         seams_.messageBox.show(ToLocal(
             QStringLiteral("The report could not be saved to \"%1\".\n\n%2").arg(path, *error)));

@@ -88,9 +88,14 @@ private:
     void Form_Unload();
     void FillInfoText();
     void ResetFields();
-    // Adds a row at the end of the computer list; throws when its key is taken.
-    QTreeWidgetItem* AddRow(const QString& key, const QString& text, const QIcon& smallIcon);
-    QTreeWidgetItem* RowByKey(const QString& key) const;
+    // Adds a row at the end of the computer list; throws when its key is taken. The key is the
+    // name's bytes as they came, so that names that show alike never share one.
+    QTreeWidgetItem* AddRow(const QByteArray& key, const QString& text, const QIcon& smallIcon);
+    QTreeWidgetItem* RowByKey(const QByteArray& key) const;
+    // txtInfo as a byte buffer: what was written reads back byte for byte, also bytes that are
+    // not UTF-8; text put there by other hands reads back as UTF-8.
+    void SetInfoText(std::string bytes);
+    std::string InfoText() const;
     Report::Stamp ReadClock();
     Report::Captions Captions() const;
     void ShowOnce();
@@ -141,5 +146,6 @@ private:
     QPushButton* cmdRefresh = nullptr;
     QPushButton* Command1 = nullptr;
     QLineEdit* txtInfo = nullptr;
+    std::string infoBytes_; // the bytes last written into txtInfo
     CommonDialog* CD = nullptr;
 };

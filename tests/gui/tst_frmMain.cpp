@@ -58,6 +58,7 @@ private slots:
 
     void listFillAddsOneRowPerServerWithItsAddress();
     void listFillSkipsDoublesAndShortPartsAndKeepsUnresolvedRows();
+    void namesThatAreNotUtf8KeepTheirRowsAndBytes();
     void aFailingWalkLeavesAnEmptyListAndTheNormalPointer();
     void aSecondFillNeverDoublesRows();
     void startUpFailuresAreShownOncePerRow();
@@ -480,6 +481,21 @@ void tst_frmMain::listFillSkipsDoublesAndShortPartsAndKeepsUnresolvedRows() {
     rig.window->cmdSave_Click(); // no dialog answer: cancelled
     QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(),
              QStringLiteral("ALPHA - 10.0.0.1\r\nGHOST - \r\nB - 10.0.0.2\r\n"));
+}
+
+void tst_frmMain::namesThatAreNotUtf8KeepTheirRowsAndBytes() {
+    Rig rig;
+    // Latin-1 "Mül" and "Mýl": both show as "M\uFFFDl".
+    Servers(rig.provider, {"\\\\M\xFCl", "\\\\M\xFDl", "\\\\M\xC3\xBCl"});
+    rig.resolver.add("M\xFCl", {10, 0, 0, 1});
+    rig.resolver.add("M\xFDl", {10, 0, 0, 2});
+    rig.resolver.add("M\xC3\xBCl", {10, 0, 0, 3});
+    rig.load();
+    QCOMPARE(Column(rig.list(), 0), QStringList({u"M\uFFFDl"_qs, u"M\uFFFDl"_qs, u"Mül"_qs}));
+    QCOMPARE(Column(rig.list(), 1), QStringList({"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
+    QTemporaryDir dir;
+    const std::string saved = rig.saveAs(dir.filePath(QStringLiteral("report.txt")));
+    QVERIFY(saved.ends_with("M\xFCl - 10.0.0.1\r\nM\xFDl - 10.0.0.2\r\nM\xC3\xBCl - 10.0.0.3\r\n"));
 }
 
 void tst_frmMain::aFailingWalkLeavesAnEmptyListAndTheNormalPointer() {

@@ -108,6 +108,10 @@ TEST(Resources, ManifestAsksForCommonControls6) {
     EXPECT_NE(manifest.find("\"Microsoft.Windows.Common-Controls\""), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    // UTF-8 for the "A" calls (Wine 8 keeps its ANSI code page, so only the request is seen).
+    EXPECT_NE(manifest.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                            "WindowsSettings\">UTF-8</activeCodePage>"),
+              std::string::npos);
 
     // The loader honours it: comctl32 comes from the side-by-side store, not system32.
     char path[MAX_PATH] = "";
