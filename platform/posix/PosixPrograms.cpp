@@ -1,14 +1,39 @@
 #include "platform/posix/PosixPrograms.h"
 
 #include <fcntl.h>
+#include <linux/close_range.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
 namespace platform::posix {
+
+namespace {
+
+// Marks every descriptor above 2 close-on-exec; between fork and exec, so system calls only.
+void KeepOnlyStandardStreams() {
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
+    // Kernels before 5.11.
+    rlimit limit{};
+    const rlim_t last = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                            ? std::min<rlim_t>(limit.rlim_cur, 1 << 16)
+                            : 1 << 16;
+    for (int fd = 3; static_cast<rlim_t>(fd) < last; ++fd) {
+        const int flags = fcntl(fd, F_GETFD);
+        if (flags >= 0) {
+            fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+}
+
+} // namespace
 
 bool PosixPrograms::start(const std::string& path) {
     if (path.empty()) {
@@ -30,6 +55,9 @@ bool PosixPrograms::start(const std::string& path) {
         setsid();
         const pid_t grandchild = fork();
         if (grandchild == 0) {
+            // The tool gets only the standard streams: not the sockets and files of libraries
+            // that open theirs without close-on-exec.
+            KeepOnlyStandardStreams();
             char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
             execv(path.c_str(), argv);
         }

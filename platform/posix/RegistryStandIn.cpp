@@ -31,7 +31,8 @@ std::string RegistryStandIn::FindTool(const std::string& searchPath) {
     for (const std::string& tool : KnownTools()) {
         std::istringstream folders(searchPath);
         for (std::string folder; std::getline(folders, folder, ':');) {
-            if (folder.empty()) {
+            // A relative folder would name a different tool in each working directory.
+            if (folder.empty() || folder.front() != '/') {
                 continue;
             }
             const std::string candidate = folder + "/" + tool;

@@ -6,11 +6,16 @@
 #include "tests/support/MainWindowRig.h"
 #include "ui/BuildConfig.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using Rig = fakes::MainWindowRig;
 
@@ -211,12 +216,21 @@ void tst_frmAbout::closingTheMainWindowClosesItAndEndsTheProgram() {
 }
 
 void tst_frmAbout::systemInfoStartsTheToolOnThePathOrSaysItIsUnavailable() {
-    // The real stand-in registry and process start, with a stand-in tool on the search path.
+    // A tool that tells whether it inherited a descriptor the program left open.
     QTemporaryDir bin;
+    // High, out of the way of the shell's own (and without close-on-exec).
+    const int opened = open("/dev/null", O_RDONLY);
+    const int leaked = fcntl(opened, F_DUPFD, 200);
+    close(opened);
+    QVERIFY(leaked >= 200);
     const QString marker = bin.filePath(QStringLiteral("started"));
     QFile tool(bin.filePath(QStringLiteral("hardinfo")));
     QVERIFY(tool.open(QIODevice::WriteOnly));
-    tool.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    tool.write(QStringLiteral("#!/bin/sh\n[ -e /proc/$$/fd/%1 ] && echo inherited >'%2' || "
+                              "echo alone >'%2'\n")
+                   .arg(leaked)
+                   .arg(marker)
+                   .toUtf8());
     tool.close();
     tool.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -226,16 +240,29 @@ void tst_frmAbout::systemInfoStartsTheToolOnThePathOrSaysItIsUnavailable() {
     const platform::Services toolFound = With(rig, withTool, programs, rig.shell);
     frmAbout found(toolFound, rig.messages);
     QTest::mouseClick(Control(&found, "Command4"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+    const auto told = [&marker] {
+        QFile started(marker);
+        return started.open(QIODevice::ReadOnly) ? started.readAll() : QByteArray();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(told(), QByteArray("alone\n"), 5000);
+    close(leaked);
     QVERIFY(rig.messages.shown.empty());
 
+    // No tool on the path, or only in a folder named relative to the working directory.
     QTemporaryDir empty;
-    platform::posix::RegistryStandIn withoutTool(empty.path().toStdString());
-    const platform::Services toolMissing = With(rig, withoutTool, programs, rig.shell);
-    frmAbout missing(toolMissing, rig.messages);
-    QTest::mouseClick(Control(&missing, "Command4"), Qt::LeftButton);
-    QCOMPARE(rig.messages.shown,
-             std::vector<std::string>{"System Information Is Unavailable At This Time"});
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QFileInfo(bin.path()).path()));
+    for (const std::string& path :
+         {empty.path().toStdString(), QFileInfo(bin.path()).fileName().toStdString() + ":."}) {
+        rig.messages.shown.clear();
+        platform::posix::RegistryStandIn withoutTool(path);
+        const platform::Services toolMissing = With(rig, withoutTool, programs, rig.shell);
+        frmAbout missing(toolMissing, rig.messages);
+        QTest::mouseClick(Control(&missing, "Command4"), Qt::LeftButton);
+        QCOMPARE(rig.messages.shown,
+                 std::vector<std::string>{"System Information Is Unavailable At This Time"});
+    }
+    QDir::setCurrent(current);
 }
 
 void tst_frmAbout::theDesktopShellKeepsItOnTop() {
