@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -30,6 +31,10 @@ void SetTimeout(HINTERNET handle, DWORD option, std::chrono::milliseconds time) 
     InternetSetOptionA(handle, option, &value, sizeof value);
 }
 
+// A session's root handle, closed when the session and every transfer that uses it are done:
+// closing it closes the handles opened from it, and a transfer given up on still holds one.
+using Root = std::shared_ptr<void>;
+
 // One blocking library call sequence on a thread of its own, so that the caller can stop
 // waiting for it: WinINet's time-outs do not bound every wait (a server that sends part of a
 // body and then nothing keeps a read waiting), and a waiting call cannot be cancelled
@@ -46,10 +51,10 @@ struct Transfer {
 
 constexpr DWORD kReadSize = 256;
 
-void Fetch(const std::shared_ptr<Transfer>& transfer, HINTERNET root, const std::string& url,
+void Fetch(const std::shared_ptr<Transfer>& transfer, const Root& root, const std::string& url,
            const InternetLimits& limits) {
     HINTERNET page =
-        InternetOpenUrlA(root, url.c_str(), nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0);
+        InternetOpenUrlA(root.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_NO_CACHE_WRITE, 0);
     {
         std::lock_guard lock(transfer->mutex);
         transfer->opened = page != nullptr;
@@ -99,10 +104,8 @@ void Fetch(const std::shared_ptr<Transfer>& transfer, HINTERNET root, const std:
 
 class WinInetSession final : public InternetSession {
 public:
-    WinInetSession(HINTERNET root, InternetLimits limits) : root_(root), limits_(limits) {}
-    ~WinInetSession() override { InternetCloseHandle(root_); }
-    WinInetSession(const WinInetSession&) = delete;
-    WinInetSession& operator=(const WinInetSession&) = delete;
+    WinInetSession(HINTERNET root, InternetLimits limits)
+        : root_(root, [](HINTERNET handle) { InternetCloseHandle(handle); }), limits_(limits) {}
 
     std::unique_ptr<UrlReader> openUrl(const std::string& url) override {
         if (!IsWebAddress(url)) {
@@ -142,7 +145,7 @@ public:
     }
 
 private:
-    HINTERNET root_;
+    Root root_;
     InternetLimits limits_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -36,4 +37,29 @@ TEST(WinInetInternet, AServerThatNeverAnswersIsGivenUpOn) {
     const auto start = Clock::now();
     EXPECT_EQ(GetSource::GetPageText(internet, server.url("/silent/")), "");
     EXPECT_LT(SecondsSince(start), 4.5);
+}
+
+TEST(WinInetInternet, ATransferGivenUpOnNeverTouchesTheNextSessionsHandles) {
+    LoopbackHttpServer server;
+    std::atomic<bool> nextAsked{false};
+    // Part of a body, then nothing until the next session's request has arrived: then the
+    // rest, so that the transfer given up on ends while the next one runs.
+    server.route("/stall/", [&](LoopbackHttpServer::Socket socket,
+                                const LoopbackHttpServer::Request&) {
+        LoopbackHttpServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\npartial");
+        while (!nextAsked && !server.stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        LoopbackHttpServer::Send(socket, "-rest");
+    });
+    server.route(
+        "/slow/", [&](LoopbackHttpServer::Socket socket, const LoopbackHttpServer::Request&) {
+            LoopbackHttpServer::Send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nfir");
+            nextAsked = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            LoopbackHttpServer::Send(socket, "st!");
+        });
+    platform::win32::WinInetInternet internet(ShortLimits());
+    EXPECT_EQ(GetSource::GetPageText(internet, server.url("/stall/")), "partial");
+    EXPECT_EQ(GetSource::GetPageText(internet, server.url("/slow/")), "first!");
 }
