@@ -63,19 +63,21 @@ std::vector<NetResource> RouterProvider::KeepNew(std::vector<NetResource> entrie
             continue;
         }
         const std::string name = ComputerName(entry);
+        const std::string provider = entry.provider.value_or("");
         bool seen = listedNames_.count(text::AsciiLower(name)) > 0;
-        // Only a computer whose address discovery learnt can be matched by address; listed
-        // computers are looked up only then.
+        // Only a computer whose address discovery learnt can be matched by address, and only
+        // with what another provider listed: two names one provider gives at one address are
+        // two computers to it. Listed computers are looked up only then.
         if (const auto address = seen ? std::nullopt : discovered_.find(name)) {
-            seen = std::any_of(listed_.begin(), listed_.end(), [&](const std::string& other) {
-                return AddressOf(other) == address;
+            seen = std::any_of(listed_.begin(), listed_.end(), [&](const Listed& other) {
+                return other.provider != provider && AddressOf(other.name) == address;
             });
         }
         if (seen) {
             continue;
         }
         listedNames_.insert(text::AsciiLower(name));
-        listed_.push_back(name);
+        listed_.push_back({name, provider});
         kept.push_back(std::move(entry));
     }
     return kept;

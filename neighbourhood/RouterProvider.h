@@ -17,7 +17,8 @@ using platform::NetResource;
 // Several network providers as one, in a fixed order: the root holds each provider's networks,
 // and every other container is opened by the provider that listed it (its provider text). A
 // computer that more than one provider finds is listed by the first of them only: matched by
-// name in any case, or by address, in walk order whatever order the containers open in.
+// name in any case, or by address across providers, in walk order whatever order the
+// containers open in.
 class RouterProvider final : public platform::ListingProvider {
 public:
     struct Member {
@@ -52,7 +53,11 @@ private:
     bool prepared_ = false; // a round begun for a walk that has not come yet
     // Of the walk, used in its order only.
     std::set<std::string> listedNames_; // lower case
-    std::vector<std::string> listed_;   // as listed, to resolve when needed
+    struct Listed {
+        std::string name; // as listed, to resolve when needed
+        std::string provider;
+    };
+    std::vector<Listed> listed_;
     std::map<std::string, std::optional<DiscoveredHosts::Address>> addresses_;
 };
 

@@ -78,11 +78,12 @@ TEST(RouterProvider, AComputerSeveralProvidersFindIsListedByTheFirstOnly) {
     Walk walk;
     walk.wsdFound = {{"filesrv", "TESTGROUP", "", {10, 9, 9, 9}}, // SMB's, by name
                      {"NAS-WIN", "TESTGROUP", "", {10, 0, 0, 2}}, // SMB's, by address
-                     {"WINPC", "TESTGROUP", "", {10, 0, 0, 5}}};
-    walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 5}},      // WSD's, by name
-                      {"other-name", "local", "", {10, 0, 0, 5}}, // WSD's, by address
+                     {"WINPC", "TESTGROUP", "", {10, 0, 0, 5}},
+                     {"WINPC-VM", "TESTGROUP", "", {10, 0, 0, 5}}}; // its own, at one address
+    walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 5}},        // WSD's, by name
+                      {"other-name", "local", "", {10, 0, 0, 5}},   // WSD's, by address
                       {"mac-mini", "local", "", {10, 0, 0, 7}}};
-    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\mac-mini|");
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\WINPC-VM|\\\\mac-mini|");
 }
 
 TEST(RouterProvider, EveryWalkStartsAfresh) {
