@@ -2,8 +2,9 @@
 # Runs the whole program in a lab's client namespace (through tests/lab/smblab.sh or
 # discolab.sh exec) on a virtual display, saves its report with Alt+S as a user would, and checks
 # that the report lists every computer of the lab once, with its address, and every computer the
-# lab has switched off once, without one; and that no CR stands inside a line (a name from the
-# network that kept its CR would hide in the report's CRLF line ends).
+# lab has switched off (LAB_SWITCHED_OFF) and every name nothing answers to (LAB_NO_ADDRESS)
+# once, without one; and that no CR stands inside a line (a name from the network that kept its
+# CR would hide in the report's CRLF line ends).
 #   [REFRESHES=N] program_in_lab.sh VELNOR_BINARY [SCREENSHOT.png]
 set -euo pipefail
 binary=$1
@@ -37,7 +38,7 @@ window=$(timeout 30 xdotool search --sync --name '^Velnor$' | head -n 1)
 # Save until the report holds every server: the list fills while the window is already up.
 expected=$({
     for pair in $computers; do echo "${pair%%=*} - ${pair#*=}"; done
-    for name in ${LAB_SWITCHED_OFF:-}; do echo "$name - "; done
+    for name in ${LAB_SWITCHED_OFF:-} ${LAB_NO_ADDRESS:-}; do echo "$name - "; done
 } | sort)
 for attempt in $(seq 20); do
     sleep 2

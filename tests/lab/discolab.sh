@@ -29,6 +29,8 @@ readonly LAYOUTS="modern dual bench10 rogue"
 readonly PYTHON=/usr/bin/python3
 readonly WSDD=/usr/sbin/wsdd
 readonly LOSS_TABLE=velnor_loss
+# A settled computer's announcement period: the master keeps the false names 36 minutes.
+readonly LIE_PERIOD=720
 
 usage() {
     cat >&2 <<EOF
@@ -49,12 +51,17 @@ EOF
 # the layout. LIAR: the host claims the name of another computer and is no row of its own.
 HOSTS=()
 declare -A NAME=() IP=() KIND=() GROUP=() SERVICES=() UUID=() LIAR=()
+# Names host LIE_FROM announces into the browse list of the SMB host's workgroup (LIE_NAME, as
+# the browse list shows it) and the row a list shows for each (LIE_LISTED), without an address:
+# nothing answers to them.
+LIE_FROM="" LIE_NAME=() LIE_LISTED=()
 
 add_host() { # kind name ip group services [id]
     local id=${6:-${2,,}}
     HOSTS+=("$id")
     KIND[$id]=$1 NAME[$id]=$2 IP[$id]=$3 GROUP[$id]=$4 SERVICES[$id]=$5
 }
+add_browse_lie() { LIE_NAME+=("$1") LIE_LISTED+=("$2"); }   # name listed
 add_wsd() { add_host wsd "$1" "$2" "$3" "" "${4:-}"; }   # name ip group [id]
 add_mdns() { # name ip profile(full|workstation|services) [id]
     local services
@@ -99,6 +106,12 @@ layout_rogue() {
     add_host rogue "" "$NET.67" "" "" roguewsd
     add_mdns wsreal "$NET.68" workstation roguewsreal
     LIAR[roguesrvr]=1 LIAR[roguewsreal]=1
+    # From .66 (wsdd leaves port 138 free): a name with a "|" and an ESC, and one that a socket
+    # library reads as 127.0.0.1. Not a CR: smbd reads the master's list cut at a CR and serves
+    # nothing of that line.
+    LIE_FROM=roguesrvr
+    add_browse_lie $'EVIL|SMB\e' EVIL_SMB
+    add_browse_lie 0X7F.1 0X7F.1
 }
 
 layout_bench10() {
@@ -267,6 +280,22 @@ wsd_seen() { # count
         awk -F'\t' '{ print $1, $2, $3 }' || true
 }
 
+# "WORKGROUP:NAME" of every false name.
+lie_pairs() {
+    local n
+    for n in "${LIE_NAME[@]}"; do printf '%s:%s\n' "${GROUP[$SMB_HOST]#*:}" "$n"; done
+}
+
+# Announce every false name (again: a datagram may go unheard), then show the browse list.
+browse_after_lies() {
+    local n
+    for n in "${LIE_NAME[@]}"; do
+        announce "$(host_ns "$LIE_FROM")" "$n" "${GROUP[$SMB_HOST]#*:}" "${IP[$LIE_FROM]}" \
+            "$NET.255" "$LIE_PERIOD" ""
+    done
+    browse_pairs
+}
+
 mdns_seen() { # count
     client_run "$PYTHON" "$HERE/mdns_query.py" -t 1 -n "$1" 2>>"$CLIENT_DIR/log/mdns_query.err" |
         awk -F'\t' '{ print $1, $2, $3 }' || true
@@ -317,6 +346,7 @@ LAB_MDNS_PEERS="${mdns% }"
 LAB_MDNS_SERVICES="${services% }"
 LAB_SMB_SERVERS="${smb% }"
 LAB_ROGUE_CLAIMS="${claims% }"
+LAB_NO_ADDRESS="${LIE_LISTED[*]}"
 LAB_WSD_PHANTOMS=$phantoms
 LAB_WSD_QUERY=$HERE/wsd_query.py
 LAB_MDNS_QUERY=$HERE/mdns_query.py
@@ -350,6 +380,10 @@ cmd_up() {
     if [[ -n $SMB_HOST ]]; then
         printf '%s:%s\n' "${GROUP[$SMB_HOST]#*:}" "${NAME[$SMB_HOST]}" |
             wait_for "$deadline" 0.2 "SMB browse list: still missing" ';' browse_pairs
+    fi
+    if ((${#LIE_NAME[@]})); then
+        lie_pairs | wait_for "$deadline" 1 "SMB browse list: still missing" ';' browse_after_lies
+        say "${#LIE_NAME[@]} false names in the browse list after $(elapsed "$start") s"
     fi
     write_env
     trap - EXIT INT TERM HUP

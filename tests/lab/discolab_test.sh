@@ -194,8 +194,9 @@ check "rogue: LONGFRIEND's endpoint sorts before WSREAL's" longfriend_first
 check "rogue: LONGFRIEND's friendly name arrives whole" friendly_length rogue LONGFRIEND 5000
 check "rogue: the client hears every phantom of the flood" flood_heard rogue
 check "rogue: mDNS finds exactly the expected instances" mdns_exact rogue
-check "rogue: browse list holds exactly TESTGROUP:SRVR" \
-    test "$(browse_pairs rogue)" == "TESTGROUP:SRVR"
+check "rogue: browse list holds exactly SRVR and the two names the liar announced" \
+    same "browse list" "$(browse_pairs rogue)" \
+    $'TESTGROUP:0X7F.1\nTESTGROUP:EVIL|SMB\e\nTESTGROUP:SRVR'
 check "rogue: only the Samba server answers to SRVR's NetBIOS name" \
     netbios_answers rogue SRVR 10.237.0.30
 

@@ -128,45 +128,6 @@ start_hosts() {
 # 12-minute period, as such a computer's, makes the master keep them 36 minutes instead.
 readonly OFF_PERIOD=720
 
-# One host announcement (a browser datagram to WORKGROUP<1d>), broadcast in namespace NS from
-# SOURCE's port 138.
-announce() { # ns name workgroup source-ip broadcast period(s) comment
-    local ns=$1
-    shift
-    ip netns exec "$ns" python3 - "$@" <<'PY'
-import socket, struct, sys
-
-name, group, source, bcast, period, comment = sys.argv[1:7]
-
-
-def netbios_name(text, suffix):  # first-level encoding, RFC 1001 14.1
-    raw = text.upper().encode().ljust(15)[:15] + bytes([suffix])
-    return b"\x20" + b"".join(bytes([0x41 + (c >> 4), 0x41 + (c & 15)]) for c in raw) + b"\0"
-
-
-# HostAnnouncement: opcode, update count, periodicity (ms), name, OS 6.1, type (workstation,
-# server, NT), browser version 15.1, signature, comment.
-announcement = struct.pack("<BBI16sBBIBBH", 1, 1, int(period) * 1000,
-                           name.upper().encode().ljust(16, b"\0"), 6, 1, 0x1003, 15, 1,
-                           0xAA55) + comment.encode() + b"\0"
-mailslot = b"\\MAILSLOT\\BROWSE\0"
-words = 17  # 14 of a transaction and 3 of setup: write to mailslot, priority 1, class 2
-offset = 32 + 1 + words * 2 + 2 + len(mailslot)
-smb = (b"\xffSMB\x25" + bytes(27)
-       + struct.pack("<BHHHHBBHIHHHHHBBHHH", words, 0, len(announcement), 0, 0, 0, 0, 0, 0, 0,
-                     0, offset, len(announcement), offset, 3, 0, 1, 1, 2)
-       + struct.pack("<H", len(mailslot) + len(announcement)) + mailslot + announcement)
-body = netbios_name(name, 0x00) + netbios_name(group, 0x1D) + smb
-# Direct group datagram, first and only fragment, from a B node.
-datagram = struct.pack(">BBH4sHHH", 0x11, 0x02, 1, socket.inet_aton(source), 138, len(body),
-                       0) + body
-with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-    s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
-    s.bind((source, 138))
-    s.sendto(datagram, (bcast, 138))
-PY
-}
-
 # As a power cut would, but for the last announcement above: everything in the hosts'
 # namespaces is killed (KILL, so that nmbd neither releases its names nor announces that it is
 # gone), then the link goes down. The master and WINS server keep what they last heard.
