@@ -4,8 +4,8 @@
 # window tests also under ThreadSanitizer; then fuzzes the
 # readers of network messages for a minute each; then cross-builds the logic and the Windows
 # backends with mingw-w64 and runs their tests under Wine. As root it also installs Samba, wsdd and
-# avahi-daemon for the neighbourhood tests, which start their peers in network namespaces of
-# their own; without root those tests report SKIPPED.
+# avahi-daemon for the neighbourhood tests, and coturn and dnsmasq for the NAT lab, which start
+# their peers in network namespaces of their own; without root those tests report SKIPPED.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -13,6 +13,7 @@ velnor_install_missing xvfb xauth xdotool clang libclang-rt-14-dev
 if [ "$(id -u)" -eq 0 ]; then
     tests/lab/smblab.sh install
     tests/lab/discolab.sh install
+    tests/lab/natlab.sh install
 fi
 for preset in default asan tsan; do
     echo "== $preset build"

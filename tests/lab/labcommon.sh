@@ -12,6 +12,7 @@
 #   load_layout  calls lab_load_layout and sets what else the lab needs; TOOLS (the commands
 #              LAB_COMMANDS need) there or once for all layouts
 #   usage, cmd_install, cmd_status, and cmd_NAME for every NAME of LAB_COMMANDS but exec
+#   build_network, only when its network is not the bridge below (lab_begin_up calls it)
 # lab_load_layout sets from the layout's name:
 #   NS_PREFIX  every namespace of the lab is named "$NS_PREFIX-..."
 #   BR_NS      the namespace that holds the bridge br0
@@ -92,15 +93,21 @@ attach_host() { # ns ip port-name(<= 15 characters)
     ip -n "$1" link set eth0 up
 }
 
-# The bridge, the client and every host of HOSTS, each in a namespace of its own. Samba's tools
-# and libsmbclient read /etc/samba/smb.conf and cache names under /run/samba for every lab
-# alike; in the client namespace that file is the lab's (write_client_conf).
-build_network() {
-    local h
-    make_bridge
+# The client's namespace. Samba's tools and libsmbclient read /etc/samba/smb.conf and cache
+# names under /run/samba for every lab alike; in the client namespace that file is the lab's
+# (write_client_conf).
+make_client_ns() {
     make_ns "$CLIENT_NS"
     mkdir -p "/etc/netns/$CLIENT_NS/samba"
     ln -s "$CLIENT_DIR/smb.conf" "/etc/netns/$CLIENT_NS/samba/smb.conf"
+}
+
+# The bridge, the client and every host of HOSTS, each in a namespace of its own. A lab whose
+# network is not one bridge defines build_network of its own after sourcing this file.
+build_network() {
+    local h
+    make_bridge
+    make_client_ns
     attach_host "$CLIENT_NS" "$CLIENT_IP" v-client
     for h in "${HOSTS[@]}"; do
         make_ns "$(host_ns "$h")"
