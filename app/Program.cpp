@@ -19,7 +19,8 @@ void NameApplication() {
 }
 
 Program::Program(const platform::Services& services)
-    : window_(services, {messageBox_, saveDialog_, clock_, [] { QCoreApplication::exit(0); }}) {}
+    : window_(services, {messageBox_, saveDialog_, clock_, [] { QCoreApplication::exit(0); },
+                         velnor::kStunServers}) {}
 
 int EndProgram(int status) {
     if (!Background::WaitIdle(std::chrono::milliseconds(250))) {

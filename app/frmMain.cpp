@@ -4,6 +4,7 @@
 #include "app/CommonDialog.h"
 #include "app/ReportFile.h"
 #include "listfill/ListFill.h"
+#include "netquery/ExternalAddress.h"
 #include "netquery/GetSource.h"
 #include "report/Report.h"
 #include "ui/BuildConfig.h"
@@ -29,6 +30,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -249,31 +251,56 @@ Sequence frmMain::LoadSequence() {
     // Each wait is a named awaiter and each result a variable of the whole sequence: GCC 12
     // destroys temporaries of a co_await twice in some places. A step whose work failed gives
     // nothing and is skipped.
-    const std::string url = velnor::AddressPageUrl();
-    platform::Internet* internet = &services_.internet;
-    auto checking = Try([internet, url] { return GetSource::CheckConnection(*internet, url); });
-    // A test that fails to run at all counts as passed: the fetch then finds out.
-    const std::optional<bool> checked = co_await checking;
-    const bool connected = checked.value_or(true);
-    // The page as fetched is what is searched: a Save or Copy meanwhile may put its own text
-    // into txtInfo.
-    std::string page;
-    if (connected) {
-        auto fetching = Try([internet, url] { return GetSource::GetPageText(*internet, url); });
-        const std::optional<std::string> fetched = co_await fetching;
-        page = fetched.value_or("");
-        Step([&] { SetInfoText(page); });
-        Step([&] {
-            SetCaption(lblExtIP,
-                       QStringLiteral("Internet IP: ") +
-                           FromLocal(GetSource::ExtractBetween(page, "<b>Your IP: ", "</b>", 1)));
-        });
-        Step([&] {
-            SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(GetSource::ExtractBetween(
-                                                              page, "<b>Host: ", "</b>", 1)));
-        });
+    const std::vector<ExternalAddress::StunServer> servers =
+        ExternalAddress::ParseServers(seams_.stunServers);
+    if (!servers.empty()) {
+        // No address page: the servers tell the address, the system resolver its name.
+        platform::Datagrams* datagrams = &services_.datagrams;
+        auto asking =
+            Try([datagrams, servers] { return ExternalAddress::AskStun(*datagrams, servers); });
+        const std::optional<std::optional<platform::Ipv4Address>> asked = co_await asking;
+        if (asked && *asked) {
+            const platform::Ipv4Address address = **asked;
+            Step([&] {
+                SetCaption(lblExtIP, QStringLiteral("Internet IP: ") +
+                                         FromLocal(ExternalAddress::DottedText(address)));
+            });
+            auto naming =
+                Try([datagrams, address] { return ExternalAddress::NameOf(*datagrams, address); });
+            const std::optional<std::string> name = co_await naming;
+            Step([&] {
+                SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(name.value_or("")));
+            });
+        } else {
+            Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
+        }
     } else {
-        Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
+        const std::string url = velnor::AddressPageUrl();
+        platform::Internet* internet = &services_.internet;
+        auto checking = Try([internet, url] { return GetSource::CheckConnection(*internet, url); });
+        // A test that fails to run at all counts as passed: the fetch then finds out.
+        const std::optional<bool> checked = co_await checking;
+        const bool connected = checked.value_or(true);
+        // The page as fetched is what is searched: a Save or Copy meanwhile may put its own text
+        // into txtInfo.
+        std::string page;
+        if (connected) {
+            auto fetching = Try([internet, url] { return GetSource::GetPageText(*internet, url); });
+            const std::optional<std::string> fetched = co_await fetching;
+            page = fetched.value_or("");
+            Step([&] { SetInfoText(page); });
+            Step([&] {
+                SetCaption(lblExtIP,
+                           QStringLiteral("Internet IP: ") + FromLocal(GetSource::ExtractBetween(
+                                                                 page, "<b>Your IP: ", "</b>", 1)));
+            });
+            Step([&] {
+                SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(GetSource::ExtractBetween(
+                                                                  page, "<b>Host: ", "</b>", 1)));
+            });
+        } else {
+            Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
+        }
     }
 
     auto measuring = Try([metrics = &services_.metrics] { return metrics->networkMetric(); });

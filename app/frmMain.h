@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 class CommonDialog;
 class QGroupBox;
@@ -34,6 +35,9 @@ struct MainSeams {
     ReportClock& clock;
     // Ends the program once every window is unloaded.
     std::function<void()> endProgram;
+    // The STUN servers asked for the external address instead of the address page
+    // ("host:port;..."); none: the page.
+    std::string stunServers = {};
 };
 
 // The main window. Its thread never waits for the network: the load sequence and the list fill

@@ -4,7 +4,9 @@
 //   velnor_bench_load [EXEC_US]
 // EXEC_US is the wall clock in microseconds taken just before the exec (bash: ${EPOCHREALTIME/./});
 // without it the process's start time from /proc/self/stat counts, to 10 ms.
-// Prints "retrieved_ms MS main_ms MS shown_ms MS load_returned_ms MS message_boxes N origin O".
+// Prints "retrieved_ms MS main_ms MS shown_ms MS load_returned_ms MS internet_ms MS
+// message_boxes N origin O internet TEXT": internet_ms is when the Internet address was first
+// written (its label left its design-time caption; -1: never), TEXT that label's text then.
 // The status line is read from the event loop, whether Load() runs the sequence through or
 // returns before it ends.
 #include "app/Program.h"
@@ -87,10 +89,14 @@ int main(int argc, char* argv[]) {
     frmMain& window = program.window();
 
     auto* status = window.findChild<QLabel*>(QStringLiteral("lblStatus"));
-    if (status == nullptr) {
-        std::fprintf(stderr, "velnor_bench_load: the main window has no lblStatus\n");
+    auto* internet = window.findChild<QLabel*>(QStringLiteral("lblExtIP"));
+    if (status == nullptr || internet == nullptr) {
+        std::fprintf(stderr, "velnor_bench_load: the main window has no lblStatus or lblExtIP\n");
         return 2;
     }
+    const QString internetCaption = internet->text();
+    double internetMs = -1;
+    QString internetText;
     double shownMs = -1;
     double loadReturnedMs = -1;
     int messageBoxes = 0;
@@ -99,11 +105,15 @@ int main(int argc, char* argv[]) {
             window.windowHandle()->isExposed()) {
             shownMs = origin.sinceStart();
         }
+        if (internetMs < 0 && internet->text() != internetCaption) {
+            internetMs = origin.sinceStart();
+            internetText = internet->text();
+        }
         if (status->text() == QLatin1String(kRetrieved)) {
             std::printf("retrieved_ms %.1f main_ms %.1f shown_ms %.1f load_returned_ms %.1f "
-                        "message_boxes %d origin %s\n",
-                        origin.sinceStart(), mainMs, shownMs, loadReturnedMs, messageBoxes,
-                        origin.name());
+                        "internet_ms %.1f message_boxes %d origin %s internet %s\n",
+                        origin.sinceStart(), mainMs, shownMs, loadReturnedMs, internetMs,
+                        messageBoxes, origin.name(), qPrintable(internetText));
             std::fflush(stdout);
             // Whatever the window does next is not timed; tearing it down would only wait.
             std::_Exit(0);

@@ -36,7 +36,7 @@ for _ in $(seq "$runs"); do
         cat "$errors" >&2
         exit 1
     }
-    read -r _ r _ m _ s _ l _ b _ <<<"$line"
+    read -r _ r _ m _ s _ l _ _ _ b _ <<<"$line"
     retrieved+=("$r") main+=("$m") shown+=("$s") returned+=("$l") boxes+=("$b")
 done
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Datagrams.h"
 #include "platform/Internet.h"
 #include "platform/LocalMachine.h"
 #include "platform/LocalNames.h"
@@ -18,6 +19,8 @@ namespace platform {
 // keeps the services alive.
 struct Services {
     Internet& internet;
+    // UDP, and what the system resolver tells about Internet hosts.
+    Datagrams& datagrams;
     SystemMetrics& metrics;
     // This computer's own name and address.
     LocalMachine& localMachine;

@@ -2,6 +2,7 @@
 
 #include "platform/posix/NetworkModule.h"
 #include "platform/posix/PosixComputer.h"
+#include "platform/posix/PosixDatagrams.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/PosixSystemMetrics.h"
 #include "platform/posix/QtShell.h"
@@ -21,6 +22,7 @@ std::string SearchPath() {
 struct NativeServices::Parts {
     posix::PosixSystemMetrics metrics;
     posix::PosixComputer computer;
+    posix::PosixDatagrams datagrams;
     posix::RegistryStandIn registry{SearchPath()};
     posix::PosixPrograms programs;
     posix::QtShell shell;
@@ -30,7 +32,7 @@ struct NativeServices::Parts {
 NativeServices::NativeServices()
     : parts_(std::make_unique<Parts>()),
       services_(std::make_unique<Services>(
-          Services{parts_->network.internet(), parts_->metrics, parts_->computer,
+          Services{parts_->network.internet(), parts_->datagrams, parts_->metrics, parts_->computer,
                    parts_->network.resolver(), parts_->network.network(), parts_->computer,
                    parts_->registry, parts_->programs, parts_->shell})) {}
 NativeServices::~NativeServices() = default;

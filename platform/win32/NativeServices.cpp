@@ -7,12 +7,14 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemMetrics.h"
 #include "platform/win32/WinInetInternet.h"
+#include "platform/win32/WinsockDatagrams.h"
 #include "platform/win32/WinsockLibrary.h"
 
 namespace platform {
 
 struct NativeServices::Parts {
     win32::WinInetInternet internet;
+    win32::WinsockDatagrams datagrams;
     win32::Win32SystemMetrics metrics;
     win32::Win32Computer computer;
     win32::WinsockLibrary resolver;
@@ -25,8 +27,8 @@ struct NativeServices::Parts {
 NativeServices::NativeServices()
     : parts_(std::make_unique<Parts>()),
       services_(std::make_unique<Services>(Services{
-          parts_->internet, parts_->metrics, parts_->computer, parts_->resolver, parts_->network,
-          parts_->computer, parts_->registry, parts_->programs, parts_->shell})) {}
+          parts_->internet, parts_->datagrams, parts_->metrics, parts_->computer, parts_->resolver,
+          parts_->network, parts_->computer, parts_->registry, parts_->programs, parts_->shell})) {}
 NativeServices::~NativeServices() = default;
 
 } // namespace platform

@@ -40,8 +40,8 @@ frmAbout* OpenAbout(Rig& rig) {
 // The rig's services with real ones in place of the About window's three.
 platform::Services With(Rig& rig, platform::Registry& registry, platform::Programs& programs,
                         platform::Shell& shell) {
-    return {rig.internet, rig.metrics, rig.computer, rig.resolver, rig.provider,
-            rig.computer, registry,    programs,     shell};
+    return {rig.internet, rig.datagrams, rig.metrics, rig.computer, rig.resolver,
+            rig.provider, rig.computer,  registry,    programs,     shell};
 }
 
 template <typename T = QWidget> T* Control(frmAbout* about, const char* name) {

@@ -41,6 +41,7 @@ private slots:
 
     void connectedRunFillsEveryLabel();
     void notConnectedRunKeepsTheDesignTimeHost();
+    void withoutAnAddressPageStunAndTheReverseNameTell();
     void missingMarkersOrAnEmptyPageLeaveBarePrefixes_data();
     void missingMarkersOrAnEmptyPageLeaveBarePrefixes();
     void rerunWithoutInternetKeepsTheEarlierHostAndOneNoneFoundRow();
@@ -216,6 +217,30 @@ void tst_frmMain::connectedRunFillsEveryLabel() {
     QCOMPARE(rig.internet.agent, std::string("vb wininet"));
     QVERIFY(rig.window->isVisible());
     QCOMPARE(rig.window->cursor().shape(), Qt::ArrowCursor);
+}
+
+// A build without an address page asks STUN servers and the resolver instead; when no server
+// answers, the run is not connected and the host keeps what it showed.
+void tst_frmMain::withoutAnAddressPageStunAndTheReverseNameTell() {
+    Rig rig;
+    rig.stunServers = "stun.test:3478";
+    rig.datagrams.hosts["stun.test"] = {{192, 0, 2, 1}};
+    rig.datagrams.names[{203, 0, 113, 7}] = "nat-7.isp.example";
+    rig.load();
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: 203.0.113.7"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: nat-7.isp.example"));
+    QCOMPARE(rig.internet.checks + rig.internet.fetches, 0);
+    QCOMPARE(rig.get<QLineEdit>("txtInfo")->text(), QString());
+    QCOMPARE(rig.datagrams.sent().size(), std::size_t{1});
+
+    rig.datagrams.server = [](const platform::UdpEndpoint&, std::string_view) {
+        return std::vector<platform::Datagram>{};
+    };
+    QTest::mouseClick(rig.get("cmdRefresh2"), Qt::LeftButton);
+    rig.settle();
+    QCOMPARE(rig.text("lblExtIP"), QStringLiteral("Internet IP: Not Connected"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: nat-7.isp.example"));
+    QCOMPARE(rig.text("lblStatus"), QStringLiteral("Status : Information Retrieved"));
 }
 
 void tst_frmMain::notConnectedRunKeepsTheDesignTimeHost() {

@@ -1,16 +1,12 @@
 #include "tests/support/LoopbackHttpServer.h"
 
+#include "tests/support/LoopbackSocket.h"
+
 #ifdef _WIN32
 #include <winsock2.h>
 #else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 #endif
-
-#include <stdexcept>
 
 namespace testsupport {
 
@@ -19,61 +15,18 @@ namespace {
 using Socket = LoopbackHttpServer::Socket;
 
 #ifdef _WIN32
-using socklen_t = int;
 constexpr int MSG_NOSIGNAL = 0;
-constexpr int kSocketFlags = 0;
-int poll(pollfd* fds, unsigned long count, int timeout) {
-    return WSAPoll(fds, count, timeout);
-}
-void close(Socket fd) {
-    closesocket(fd);
-}
 Socket Accept(Socket listener) {
     return accept(listener, nullptr, nullptr);
 }
-bool Invalid(Socket fd) {
-    return fd == INVALID_SOCKET;
-}
-// Winsock is started once for the server's whole process.
-void StartWinsock() {
-    static const bool started = [] {
-        WSADATA data{};
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    if (!started) {
-        throw std::runtime_error("WSAStartup");
-    }
-}
 #else
-constexpr int kSocketFlags = SOCK_CLOEXEC;
 Socket Accept(Socket listener) {
     return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
 }
-bool Invalid(Socket fd) {
-    return fd < 0;
-}
-void StartWinsock() {}
 #endif
 
 Socket ListenOnLoopback(int& port) {
-    StartWinsock();
-    // An ephemeral port: nothing else listens there.
-    const Socket fd = socket(AF_INET, SOCK_STREAM | kSocketFlags, 0);
-    if (Invalid(fd)) {
-        throw std::runtime_error("socket");
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd, 16) != 0) {
-        close(fd);
-        throw std::runtime_error("bind/listen on loopback");
-    }
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return fd;
+    return BindLoopback(SOCK_STREAM, port);
 }
 
 // Reads up to the blank line that ends the request head; empty when the client went away.
@@ -81,8 +34,7 @@ std::string ReadHead(Socket fd) {
     std::string head;
     char byte = 0;
     while (head.size() < 65536 && head.find("\r\n\r\n") == std::string::npos) {
-        pollfd poller{fd, POLLIN, 0};
-        if (poll(&poller, 1, 5000) <= 0 || recv(fd, &byte, 1, 0) != 1) {
+        if (!Readable(fd, 5000) || recv(fd, &byte, 1, 0) != 1) {
             return {};
         }
         head += byte;
@@ -100,7 +52,7 @@ LoopbackHttpServer::LoopbackHttpServer() {
 LoopbackHttpServer::~LoopbackHttpServer() {
     stopping_ = true;
     thread_.join();
-    close(listener_);
+    CloseSocket(listener_);
 }
 
 void LoopbackHttpServer::route(const std::string& path, Handler handler) {
@@ -140,8 +92,7 @@ LoopbackHttpServer::Handler LoopbackHttpServer::Respond(int status, std::string 
 
 void LoopbackHttpServer::serve() {
     while (!stopping_) {
-        pollfd poller{listener_, POLLIN, 0};
-        if (poll(&poller, 1, 20) <= 0) {
+        if (!Readable(listener_, 20)) {
             continue;
         }
         const Socket client = Accept(listener_);
@@ -157,7 +108,7 @@ void LoopbackHttpServer::serve() {
 void LoopbackHttpServer::answer(Socket client) {
     const std::string head = ReadHead(client);
     if (head.empty()) {
-        close(client);
+        CloseSocket(client);
         return;
     }
     Request request;
@@ -179,13 +130,13 @@ void LoopbackHttpServer::answer(Socket client) {
         }
     }
     handler(client, request);
-    close(client);
+    CloseSocket(client);
 }
 
 int ClosedLoopbackPort() {
     int port = 0;
     const Socket fd = ListenOnLoopback(port);
-    close(fd);
+    CloseSocket(fd);
     return port;
 }
 

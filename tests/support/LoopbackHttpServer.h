@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/LoopbackSocket.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -14,11 +16,7 @@ namespace testsupport {
 // answered on a thread of its own by the handler of the request's path.
 class LoopbackHttpServer {
 public:
-#ifdef _WIN32
-    using Socket = std::uintptr_t;
-#else
-    using Socket = int;
-#endif
+    using Socket = testsupport::Socket;
     struct Request {
         std::string method;
         std::string path;
@@ -33,14 +31,10 @@ public:
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     void route(const std::string& path, Handler handler);
-    int port() const {
-        return port_;
-    }
+    int port() const { return port_; }
     std::string url(const std::string& path) const;
     std::vector<Request> requests() const;
-    bool stopping() const {
-        return stopping_;
-    }
+    bool stopping() const { return stopping_; }
 
     // Handlers for the usual answers.
     static Handler Respond(int status, std::string body);

@@ -3,6 +3,7 @@
 #include "app/Background.h"
 #include "app/frmMain.h"
 #include "tests/support/FakeAbout.h"
+#include "tests/support/FakeDatagrams.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakeServices.h"
 
@@ -25,6 +26,7 @@ struct MainWindowRig {
                                     "<p><b>Host:  dsl-7.isp.example </b></p></body></html>";
 
     fakes::FakeInternet internet;
+    fakes::FakeDatagrams datagrams;
     fakes::Metrics metrics;
     fakes::Computer computer;
     fakes::Resolver resolver;
@@ -32,12 +34,13 @@ struct MainWindowRig {
     fakes::Registry registry;
     fakes::Programs programs;
     fakes::Shell shell;
-    platform::Services services{internet, metrics,  computer, resolver, provider,
-                                computer, registry, programs, shell};
+    platform::Services services{internet, datagrams, metrics,  computer, resolver,
+                                provider, computer,  registry, programs, shell};
     fakes::Messages messages;
     fakes::Dialog dialog;
     fakes::Clock clock;
     int ended = 0;
+    std::string stunServers; // none: the address page
     std::unique_ptr<frmMain> window;
 
     MainWindowRig() { internet.body = kPage; }
@@ -55,8 +58,8 @@ struct MainWindowRig {
         }
     }
     frmMain& make() {
-        window = std::make_unique<frmMain>(services,
-                                           MainSeams{messages, dialog, clock, [this] { ++ended; }});
+        window = std::make_unique<frmMain>(
+            services, MainSeams{messages, dialog, clock, [this] { ++ended; }, stunServers});
         return *window;
     }
     // Loads as the program's start does, and waits until the load has ended.

@@ -1,0 +1,195 @@
+#include "netquery/ExternalAddress.h"
+
+#include "netquery/Stun.h"
+
+#include <algorithm>
+#include <charconv>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <thread>
+
+namespace ExternalAddress {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A blocking call on a thread of its own, whose answer is waited for only until a deadline;
+// the call may outlive its caller (the service it uses lives as long as the program).
+template <typename T> class Pending {
+public:
+    template <typename Work> explicit Pending(Work work) : state_(std::make_shared<State>()) {
+        std::thread([state = state_, work = std::move(work)]() mutable {
+            T answer{};
+            try {
+                answer = work();
+            } catch (...) {
+                // A failed question has the empty answer.
+            }
+            {
+                const std::lock_guard lock(state->mutex);
+                state->answer = std::move(answer);
+            }
+            state->arrived.notify_all();
+        }).detach();
+    }
+    // The answer once it is there; nothing while it is not, up to the deadline.
+    std::optional<T> waitUntil(Clock::time_point deadline) const {
+        std::unique_lock lock(state_->mutex);
+        state_->arrived.wait_until(lock, deadline, [&] { return state_->answer.has_value(); });
+        return state_->answer;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::optional<T> answer;
+    };
+    std::shared_ptr<State> state_;
+};
+
+// While a server's name is being resolved, the answers of the others are looked at this often.
+constexpr std::chrono::milliseconds kResolvePoll{20};
+// A DNS name's longest text.
+constexpr std::size_t kMaxNameBytes = 253;
+
+struct Exchange {
+    Exchange(const StunServer& server, platform::Datagrams& resolver)
+        : server(&server), resolving([resolver = &resolver, host = server.host] {
+              return resolver->resolve(host);
+          }) {}
+
+    const StunServer* server;
+    Pending<std::vector<platform::Ipv4Address>> resolving;
+    bool resolved = false;
+    std::optional<platform::UdpEndpoint> to;
+    Stun::TransactionId id{};
+    std::string request;
+    Clock::time_point nextSend;
+    std::chrono::milliseconds timeout{};
+};
+
+Stun::TransactionId NewTransactionId(std::random_device& random) {
+    Stun::TransactionId id{};
+    for (auto& byte : id) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    return id;
+}
+
+} // namespace
+
+std::vector<StunServer> ParseServers(std::string_view list) {
+    std::vector<StunServer> servers;
+    while (!list.empty()) {
+        const std::size_t end = std::min(list.find(';'), list.size());
+        const std::string_view entry = list.substr(0, end);
+        list.remove_prefix(std::min(end + 1, list.size()));
+        const std::size_t colon = entry.rfind(':');
+        if (colon == std::string_view::npos || colon == 0) {
+            continue;
+        }
+        const std::string_view digits = entry.substr(colon + 1);
+        unsigned port = 0;
+        const auto [rest, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), port);
+        if (error != std::errc() || rest != digits.data() + digits.size() || port == 0 ||
+            port > 65535) {
+            continue;
+        }
+        servers.push_back({std::string(entry.substr(0, colon)), static_cast<std::uint16_t>(port)});
+    }
+    return servers;
+}
+
+std::optional<platform::Ipv4Address>
+AskStun(platform::Datagrams& datagrams, const std::vector<StunServer>& servers, Bounds bounds) {
+    const Clock::time_point deadline = Clock::now() + bounds.total;
+    const std::unique_ptr<platform::UdpSocket> socket = datagrams.open();
+    if (!socket || servers.empty()) {
+        return std::nullopt;
+    }
+    std::random_device random;
+    std::vector<Exchange> exchanges;
+    exchanges.reserve(servers.size());
+    for (const StunServer& server : servers) {
+        exchanges.emplace_back(server, datagrams);
+    }
+    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
+        // Each server is asked as soon as its address is known, then again after each
+        // time-out, the time-out doubling each time.
+        bool resolving = false;
+        Clock::time_point wake = deadline;
+        for (Exchange& exchange : exchanges) {
+            if (!exchange.resolved) {
+                const auto addresses = exchange.resolving.waitUntil(now);
+                if (!addresses) {
+                    resolving = true;
+                    continue;
+                }
+                exchange.resolved = true;
+                if (addresses->empty()) {
+                    continue;
+                }
+                exchange.to = platform::UdpEndpoint{addresses->front(), exchange.server->port};
+                exchange.id = NewTransactionId(random);
+                exchange.request = Stun::BindingRequest(exchange.id);
+                exchange.nextSend = now;
+                exchange.timeout = bounds.firstTimeout;
+            }
+            if (!exchange.to) {
+                continue;
+            }
+            if (exchange.nextSend <= now) {
+                socket->sendTo(*exchange.to, exchange.request);
+                exchange.nextSend = now + exchange.timeout;
+                exchange.timeout *= 2;
+            }
+            wake = std::min(wake, exchange.nextSend);
+        }
+        if (resolving) {
+            wake = std::min(wake, now + kResolvePoll);
+        } else if (std::none_of(exchanges.begin(), exchanges.end(),
+                                [](const Exchange& exchange) { return exchange.to.has_value(); })) {
+            break; // no server's name resolves: nobody to wait for
+        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
+        const std::optional<platform::Datagram> answer = socket->receive(wait);
+        if (!answer) {
+            continue;
+        }
+        for (const Exchange& exchange : exchanges) {
+            if (exchange.to && *exchange.to == answer->from) {
+                if (const auto address = Stun::MappedAddress(answer->bytes, exchange.id)) {
+                    return address;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string NameOf(platform::Datagrams& datagrams, const platform::Ipv4Address& address,
+                   std::chrono::milliseconds bound) {
+    const Clock::time_point deadline = Clock::now() + bound;
+    platform::Datagrams* resolver = &datagrams;
+    const Pending<std::string> naming([resolver, address] { return resolver->nameOf(address); });
+    std::string name = naming.waitUntil(deadline).value_or("");
+    // The name comes from whoever serves the reverse zone: one that no resolver should have
+    // passed on (too long, spaces or control characters, which could break a report's lines)
+    // is no name.
+    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) != 0x7F;
+    });
+    return plain && name.size() <= kMaxNameBytes ? name : "";
+}
+
+std::string DottedText(const platform::Ipv4Address& address) {
+    return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." +
+           std::to_string(address[2]) + "." + std::to_string(address[3]);
+}
+
+} // namespace ExternalAddress
