@@ -4,18 +4,19 @@
 # shown, and checks that the report gives the router's outside address and its name, as the
 # lab's STUN server and name server tell them, and nowhere the client's own address. With
 # --stun-off (the caller has run `natlab.sh stun off nat`) it checks "Not Connected" and no name.
-#   program_behind_nat.sh [--stun-off] VELNOR_BINARY
+#   program_behind_nat.sh [--stun-off] VELNOR_BINARY [SCREENSHOT.png]
 set -euo pipefail
 stun_off=no
 if [ "${1:-}" = --stun-off ]; then
     stun_off=yes
     shift
 fi
-binary=${1:?usage: program_behind_nat.sh [--stun-off] VELNOR_BINARY}
+binary=${1:?usage: program_behind_nat.sh [--stun-off] VELNOR_BINARY [SCREENSHOT.png]}
+screenshot=${2:-}
 [ -n "${LAB_EXTERNAL_IP:-}" ] || { echo "not inside the NAT lab" >&2; exit 77; }
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 77; }
-done
+# shellcheck source=tests/integration/window_driver.sh
+. "$(dirname "$0")/window_driver.sh"
+driver_require
 
 # The lab as the test expects it, or the failure would be blamed on the program.
 if [ -n "${LAB_STUN_QUERY:-}" ]; then
@@ -35,29 +36,7 @@ else
     want_ip="Internet IP: $LAB_EXTERNAL_IP" want_host="Host: $LAB_EXTERNAL_HOST"
 fi
 
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
-pids=()
-# shellcheck disable=SC2317 # run by the EXIT trap
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 640x520x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-
-"$binary" >"$work/velnor.log" 2>&1 &
-pids+=($!)
-window=$(timeout 30 xdotool search --sync --name '^Velnor$' | head -n 1) || {
-    echo "no Velnor window within 30 s; the program's output:" >&2
-    tail -n 40 "$work/velnor.log" >&2
-    exit 1
-}
+driver_start "$binary"
 
 # Save until the status lines are final: an Internet address (or Not Connected) after the
 # caption and the list's section. The name may follow the address: a few more saves for it.
@@ -66,16 +45,8 @@ report=""
 after_final=0
 for attempt in $(seq 20); do
     sleep 1.5
-    report=$work/report-$attempt.txt
-    xdotool windowfocus --sync "$window" key alt+s
-    # The dialog can take seconds to come up in a slow (sanitizer) build: type only into it.
-    dialog=$(timeout 20 xdotool search --sync --name '^Save Data as' | head -n 1) || continue
-    xdotool windowfocus --sync "$dialog"
-    sleep 0.5
-    xdotool key ctrl+a type --delay 10 "$report"
-    xdotool key Return
-    for _ in $(seq 20); do [ -s "$report" ] && break; sleep 0.1; done
-    [ -s "$report" ] || continue
+    report=$WORK/report-$attempt.txt
+    driver_save "$report" || continue
     ip_line=$(line_of 'Internet IP: ')
     host_line=$(line_of 'Host: ')
     if [ -z "$ip_line" ] || [ "$ip_line" = "Internet IP: " ]; then continue; fi
@@ -97,6 +68,7 @@ for attempt in $(seq 20); do
         ;;
     esac
     if [ $failed = no ]; then
+        [ -z "$screenshot" ] || import -window root "$screenshot"
         echo "the report shows what the outside sees: [$ip_line] [$host_line]"
         exit 0
     fi
@@ -104,6 +76,5 @@ for attempt in $(seq 20); do
 done
 echo "report:" >&2
 cat "${report:-/dev/null}" >&2 2>/dev/null || echo "(none saved)" >&2
-echo "the program's output:" >&2
-tail -n 40 "$work/velnor.log" >&2 || true
+driver_output
 exit 1
