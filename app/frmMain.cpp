@@ -76,6 +76,7 @@ frmMain::frmMain(const platform::Services& services, MainSeams seams, QWidget* p
       fillMessages_(std::make_unique<MailboxMessages>(mailbox_->address(), seams_.messageBox)),
       ImageList1(IconFrom(QStringLiteral("netpc"), {16, 32, 48})) {
     setObjectName(QStringLiteral("frmMain"));
+    painted_ = seams_.headless;
     setWindowTitle(QString::fromUtf8(velnor::kTitle));
     setWindowIcon(IconFrom(QStringLiteral("velnor"), {16, 24, 32, 48}));
     setFont(DialogFont(8.25));
@@ -223,7 +224,7 @@ template <typename Work> auto frmMain::Try(Work work) {
 }
 
 void frmMain::ShowOnce() {
-    if (isVisible()) {
+    if (isVisible() || seams_.headless) {
         return;
     }
     show();
@@ -338,6 +339,9 @@ Sequence frmMain::LoadSequence() {
             auto* row = new QTreeWidgetItem(lstPCList);
             row->setText(0, QStringLiteral("None Found"));
         });
+    }
+    if (!unloaded_) {
+        emit loaded();
     }
 }
 
@@ -533,6 +537,11 @@ void frmMain::Command1_Click() {
     FillInfoText();
 }
 
+std::string frmMain::SaveReport() {
+    Command1_Click();
+    return Report::SaveReport(ReadClock(), velnor::kWebAddresses, Captions(), InfoText());
+}
+
 Report::Stamp frmMain::ReadClock() {
     Report::Stamp stamp;
     stamp.date = ToLocal(seams_.clock.dateText());
@@ -562,8 +571,7 @@ void frmMain::cmdSave_Click() {
         return;
     }
     const QString path = CD->FileName;
-    const std::string report =
-        Report::SaveReport(ReadClock(), velnor::kWebAddresses, Captions(), InfoText());
+    const std::string report = SaveReport();
     if (const auto error = WriteFileAtomically(path, report)) {
         seams_.messageBox.show(ToLocal(
             QStringLiteral("The report could not be saved to \"%1\".\n\n%2").arg(path, *error)));

@@ -38,6 +38,8 @@ struct MainSeams {
     // The STUN servers asked for the external address instead of the address page
     // ("host:port;..."); none: the page.
     std::string stunServers = {};
+    // Never shown (the report on the command line): the load does not wait for a first paint.
+    bool headless = false;
 };
 
 // The main window. Its thread never waits for the network: the load sequence and the list fill
@@ -53,6 +55,8 @@ public:
     bool isUnloaded() const { return unloaded_; }
     // A load sequence runs: it ends without a click of its own.
     bool isLoading() const;
+    // The report exactly as Save writes it, of what the window shows now.
+    std::string SaveReport();
 
     // The handlers; a click on a control runs the same code.
     void Form_Load();
@@ -64,6 +68,10 @@ public:
     void Command1_Click();
     void cmdCopy_Click();
     void cmdSave_Click();
+
+signals:
+    // A load sequence has run to its end.
+    void loaded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,3 +1,4 @@
+#include "app/Program.h"
 #include "app/frmMain.h"
 #include "report/Report.h"
 #include "tests/support/MainWindowRig.h"
@@ -56,6 +57,7 @@ private slots:
     void saveOverALongerFileLeavesOnlyTheNewReport();
     void aFailedSaveSaysWhyAndKeepsTheOldFile();
     void copyPutsTheCopyReportOnTheClipboard();
+    void theCommandLineReportIsWhatSaveWrites();
 
     void listFillAddsOneRowPerServerWithItsAddress();
     void listFillSkipsDoublesAndShortPartsAndKeepsUnresolvedRows();
@@ -462,6 +464,21 @@ QStringList Column(QTreeWidget* list, int column) {
 }
 
 } // namespace
+
+// --report: the same load, never shown, and the same bytes as Save, for the same services.
+void tst_frmMain::theCommandLineReportIsWhatSaveWrites() {
+    Rig rig;
+    Servers(rig.provider, {"\\\\ALPHA", "\\\\BRAVO"});
+    rig.resolver.add("ALPHA", {10, 231, 0, 1});
+    rig.load();
+    QTemporaryDir dir;
+    const std::string saved = rig.saveAs(dir.filePath(QStringLiteral("report.txt")));
+    QVERIFY(saved.find("ALPHA - 10.231.0.1\r\nBRAVO - \r\n") != std::string::npos);
+
+    const std::string printed =
+        GatherReport(rig.services, {rig.messages, rig.dialog, rig.clock, {}, rig.stunServers});
+    QCOMPARE(printed, saved);
+}
 
 void tst_frmMain::listFillAddsOneRowPerServerWithItsAddress() {
     Rig rig;
