@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <vector>
 
 namespace platform::posix {
 
@@ -21,7 +22,15 @@ std::string ProgramFolder() {
 } // namespace
 
 void* LoadModule(const std::string& file) {
-    for (const std::string& folder : {ProgramFolder(), std::string(VELNOR_MODULE_DIR)}) {
+    // Beside the program in a build tree; relative to it in an installed tree wherever that tree
+    // lies (a package unpacked into another root); the configured folder for a program that was
+    // copied or linked elsewhere.
+    std::vector<std::string> folders;
+    if (const std::string program = ProgramFolder(); !program.empty()) {
+        folders = {program, program + "/" + VELNOR_MODULE_RELATIVE_DIR};
+    }
+    folders.emplace_back(VELNOR_MODULE_DIR);
+    for (const std::string& folder : folders) {
         if (void* module = dlopen((folder + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL)) {
             return module;
         }

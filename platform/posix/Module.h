@@ -5,8 +5,9 @@
 namespace platform::posix {
 
 // A module of the program's, from beside the program (a build tree) or from the folder it is
-// installed to; null when it is in neither or cannot be loaded (a library it links is missing).
-// Never unloaded: the libraries it links keep state of their own for the process's life.
+// installed to (relative to the program, then at its configured path); null when it is in none
+// of them or cannot be loaded (a library it links is missing). Never unloaded: the libraries it
+// links keep state of their own for the process's life.
 void* LoadModule(const std::string& file);
 
 // The module's entry of that name, as the function type it is; null when there is none.
