@@ -254,13 +254,15 @@ Sequence frmMain::LoadSequence() {
     // nothing and is skipped.
     const std::vector<ExternalAddress::StunServer> servers =
         ExternalAddress::ParseServers(seams_.stunServers);
+    bool connected = true;
     if (!servers.empty()) {
         // No address page: the servers tell the address, the system resolver its name.
         platform::Datagrams* datagrams = &services_.datagrams;
         auto asking =
             Try([datagrams, servers] { return ExternalAddress::AskStun(*datagrams, servers); });
         const std::optional<std::optional<platform::Ipv4Address>> asked = co_await asking;
-        if (asked && *asked) {
+        connected = asked && *asked;
+        if (connected) {
             const platform::Ipv4Address address = **asked;
             Step([&] {
                 SetCaption(lblExtIP, QStringLiteral("Internet IP: ") +
@@ -272,8 +274,6 @@ Sequence frmMain::LoadSequence() {
             Step([&] {
                 SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(name.value_or("")));
             });
-        } else {
-            Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
         }
     } else {
         const std::string url = velnor::AddressPageUrl();
@@ -281,14 +281,13 @@ Sequence frmMain::LoadSequence() {
         auto checking = Try([internet, url] { return GetSource::CheckConnection(*internet, url); });
         // A test that fails to run at all counts as passed: the fetch then finds out.
         const std::optional<bool> checked = co_await checking;
-        const bool connected = checked.value_or(true);
-        // The page as fetched is what is searched: a Save or Copy meanwhile may put its own text
-        // into txtInfo.
-        std::string page;
+        connected = checked.value_or(true);
         if (connected) {
+            // The page as fetched is what is searched: a Save or Copy meanwhile may put its own
+            // text into txtInfo.
             auto fetching = Try([internet, url] { return GetSource::GetPageText(*internet, url); });
             const std::optional<std::string> fetched = co_await fetching;
-            page = fetched.value_or("");
+            const std::string page = fetched.value_or("");
             Step([&] { SetInfoText(page); });
             Step([&] {
                 SetCaption(lblExtIP,
@@ -299,9 +298,10 @@ Sequence frmMain::LoadSequence() {
                 SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(GetSource::ExtractBetween(
                                                                   page, "<b>Host: ", "</b>", 1)));
             });
-        } else {
-            Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
         }
+    }
+    if (!connected) {
+        Step([&] { SetCaption(lblExtIP, QStringLiteral("Internet IP: Not Connected")); });
     }
 
     auto measuring = Try([metrics = &services_.metrics] { return metrics->networkMetric(); });

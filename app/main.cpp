@@ -30,29 +30,26 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::UsageError:
         Write(stderr, "velnor: " + command.error + "\nTry 'velnor --help'.\n");
         return 2;
-    case CommandLine::Action::Help: {
-        const QCoreApplication core(argc, argv);
+    case CommandLine::Action::Help:
         Write(stdout, HelpText());
         return 0;
-    }
     case CommandLine::Action::Version:
         Write(stdout, VersionText());
         return 0;
-    case CommandLine::Action::Report: {
+    case CommandLine::Action::Report:
         // No window is shown, so no display is needed.
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        QApplication app(argc, argv);
-        NameApplication();
-        const platform::NativeServices native;
-        Write(stdout, GatherReport(native.services()));
-        return EndProgram(0);
-    }
+        break;
     case CommandLine::Action::Window:
         break;
     }
     QApplication app(argc, argv);
     NameApplication();
     const platform::NativeServices native;
+    if (command.action == CommandLine::Action::Report) {
+        Write(stdout, GatherReport(native.services()));
+        return EndProgram(0);
+    }
     Program program(native.services());
     return EndProgram(program.window().Load() ? QApplication::exec() : 0);
 }

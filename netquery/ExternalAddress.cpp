@@ -1,55 +1,18 @@
 #include "netquery/ExternalAddress.h"
 
 #include "netquery/Stun.h"
+#include "threads/Pending.h"
 
 #include <algorithm>
 #include <charconv>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <random>
-#include <thread>
 
 namespace ExternalAddress {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A blocking call on a thread of its own, whose answer is waited for only until a deadline;
-// the call may outlive its caller (the service it uses lives as long as the program).
-template <typename T> class Pending {
-public:
-    template <typename Work> explicit Pending(Work work) : state_(std::make_shared<State>()) {
-        std::thread([state = state_, work = std::move(work)]() mutable {
-            T answer{};
-            try {
-                answer = work();
-            } catch (...) {
-                // A failed question has the empty answer.
-            }
-            {
-                const std::lock_guard lock(state->mutex);
-                state->answer = std::move(answer);
-            }
-            state->arrived.notify_all();
-        }).detach();
-    }
-    // The answer once it is there; nothing while it is not, up to the deadline.
-    std::optional<T> waitUntil(Clock::time_point deadline) const {
-        std::unique_lock lock(state_->mutex);
-        state_->arrived.wait_until(lock, deadline, [&] { return state_->answer.has_value(); });
-        return state_->answer;
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable arrived;
-        std::optional<T> answer;
-    };
-    std::shared_ptr<State> state_;
-};
 
 // While a server's name is being resolved, the answers of the others are looked at this often.
 constexpr std::chrono::milliseconds kResolvePoll{20};
@@ -58,12 +21,12 @@ constexpr std::size_t kMaxNameBytes = 253;
 
 struct Exchange {
     Exchange(const StunServer& server, platform::Datagrams& resolver)
-        : server(&server), resolving([resolver = &resolver, host = server.host] {
+        : port(server.port), resolving([resolver = &resolver, host = server.host] {
               return resolver->resolve(host);
           }) {}
 
-    const StunServer* server;
-    Pending<std::vector<platform::Ipv4Address>> resolving;
+    std::uint16_t port;
+    threads::Pending<std::vector<platform::Ipv4Address>> resolving;
     bool resolved = false;
     std::optional<platform::UdpEndpoint> to;
     Stun::TransactionId id{};
@@ -134,7 +97,7 @@ AskStun(platform::Datagrams& datagrams, const std::vector<StunServer>& servers, 
                 if (addresses->empty()) {
                     continue;
                 }
-                exchange.to = platform::UdpEndpoint{addresses->front(), exchange.server->port};
+                exchange.to = platform::UdpEndpoint{addresses->front(), exchange.port};
                 exchange.id = NewTransactionId(random);
                 exchange.request = Stun::BindingRequest(exchange.id);
                 exchange.nextSend = now;
@@ -176,7 +139,8 @@ std::string NameOf(platform::Datagrams& datagrams, const platform::Ipv4Address& 
                    std::chrono::milliseconds bound) {
     const Clock::time_point deadline = Clock::now() + bound;
     platform::Datagrams* resolver = &datagrams;
-    const Pending<std::string> naming([resolver, address] { return resolver->nameOf(address); });
+    const threads::Pending<std::string> naming(
+        [resolver, address] { return resolver->nameOf(address); });
     std::string name = naming.waitUntil(deadline).value_or("");
     // The name comes from whoever serves the reverse zone: one that no resolver should have
     // passed on (too long, spaces or control characters, which could break a report's lines)

@@ -2,6 +2,7 @@
 
 #include "platform/common/BufferedReader.h"
 #include "text/Text.h"
+#include "threads/Pending.h"
 
 #include <windows.h>
 
@@ -157,32 +158,11 @@ bool WinInetInternet::checkConnection(const std::string& url) {
     if (!IsWebAddress(url)) {
         return false;
     }
-    struct Check {
-        std::mutex mutex;
-        std::condition_variable done;
-        std::optional<bool> passed;
-    };
-    auto check = std::make_shared<Check>();
-    std::thread worker([check, url] {
-        const bool passed =
-            InternetCheckConnectionA(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) == TRUE;
-        {
-            std::lock_guard lock(check->mutex);
-            check->passed = passed;
-        }
-        check->done.notify_all();
+    // The library's own wait for a connection is not bounded by its time-outs.
+    const threads::Pending<bool> check([url] {
+        return InternetCheckConnectionA(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) == TRUE;
     });
-    std::unique_lock lock(check->mutex);
-    const bool decided = check->done.wait_for(lock, limits_.connectTimeout,
-                                              [&check] { return check->passed.has_value(); });
-    const bool passed = decided && *check->passed;
-    lock.unlock();
-    if (decided) {
-        worker.join();
-    } else {
-        worker.detach();
-    }
-    return passed;
+    return check.waitUntil(Clock::now() + limits_.connectTimeout).value_or(false);
 }
 
 std::unique_ptr<InternetSession> WinInetInternet::open(const std::string& agent) {

@@ -14,6 +14,26 @@ namespace {
 
 constexpr std::size_t kReceiveSize = 2048;
 
+// The library started for as long as it lives (start-ups are counted: each pairs with a
+// clean-up).
+class Started {
+public:
+    Started() {
+        WSADATA data{};
+        started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+    }
+    ~Started() {
+        if (started_) {
+            WSACleanup();
+        }
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+private:
+    bool started_ = false;
+};
+
 sockaddr_in ToSockaddr(const UdpEndpoint& endpoint) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -24,8 +44,13 @@ sockaddr_in ToSockaddr(const UdpEndpoint& endpoint) {
 
 class WinsockUdpSocket final : public UdpSocket {
 public:
-    explicit WinsockUdpSocket(SOCKET socket) : socket_(socket) {}
-    ~WinsockUdpSocket() override { closesocket(socket_); }
+    WinsockUdpSocket() : socket_(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)) {}
+    bool valid() const { return socket_ != INVALID_SOCKET; }
+    ~WinsockUdpSocket() override {
+        if (valid()) {
+            closesocket(socket_);
+        }
+    }
     WinsockUdpSocket(const WinsockUdpSocket&) = delete;
     WinsockUdpSocket& operator=(const WinsockUdpSocket&) = delete;
 
@@ -61,31 +86,22 @@ public:
     }
 
 private:
+    Started started_; // before the socket, which it outlives
     SOCKET socket_;
 };
 
 } // namespace
 
-WinsockDatagrams::WinsockDatagrams() {
-    WSADATA data{};
-    started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-}
-
-WinsockDatagrams::~WinsockDatagrams() {
-    if (started_) {
-        WSACleanup();
-    }
-}
-
 std::unique_ptr<UdpSocket> WinsockDatagrams::open() {
-    const SOCKET socket = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (socket == INVALID_SOCKET) {
+    auto socket = std::make_unique<WinsockUdpSocket>();
+    if (!socket->valid()) {
         return nullptr;
     }
-    return std::make_unique<WinsockUdpSocket>(socket);
+    return socket;
 }
 
 std::vector<Ipv4Address> WinsockDatagrams::resolve(const std::string& host) {
+    const Started started;
     std::vector<Ipv4Address> addresses;
     // A numeric address is taken as it stands; gethostbyname would ask for it by name.
     const unsigned long numeric = inet_addr(host.c_str());
@@ -108,6 +124,7 @@ std::vector<Ipv4Address> WinsockDatagrams::resolve(const std::string& host) {
 }
 
 std::string WinsockDatagrams::nameOf(const Ipv4Address& address) {
+    const Started started;
     const hostent* entry = gethostbyaddr(reinterpret_cast<const char*>(address.data()), 4, AF_INET);
     return entry != nullptr && entry->h_name != nullptr ? entry->h_name : "";
 }

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+namespace threads {
+
+// A blocking call on a thread of its own, whose answer is waited for only until a deadline: a
+// call that cannot be cancelled (a name lookup, a library's connection test) then goes on
+// unseen and its answer is dropped. What the call uses must outlive it; a call that throws
+// answers T{}.
+template <typename T> class Pending {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    template <typename Work> explicit Pending(Work work) : state_(std::make_shared<State>()) {
+        std::thread([state = state_, work = std::move(work)]() mutable {
+            T answer{};
+            try {
+                answer = work();
+            } catch (...) {
+                // A failed call has the empty answer.
+            }
+            {
+                const std::lock_guard lock(state->mutex);
+                state->answer = std::move(answer);
+            }
+            state->arrived.notify_all();
+        }).detach();
+    }
+
+    // The answer once it is there; nothing while it is not, up to the deadline.
+    std::optional<T> waitUntil(Clock::time_point deadline) const {
+        std::unique_lock lock(state_->mutex);
+        state_->arrived.wait_until(lock, deadline, [&] { return state_->answer.has_value(); });
+        return state_->answer;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::optional<T> answer;
+    };
+    std::shared_ptr<State> state_;
+};
+
+} // namespace threads
