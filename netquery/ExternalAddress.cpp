@@ -1,6 +1,7 @@
 #include "netquery/ExternalAddress.h"
 
 #include "netquery/Stun.h"
+#include "text/Text.h"
 #include "threads/Pending.h"
 
 #include <algorithm>
@@ -16,8 +17,6 @@ using Clock = std::chrono::steady_clock;
 
 // While a server's name is being resolved, the answers of the others are looked at this often.
 constexpr std::chrono::milliseconds kResolvePoll{20};
-// A DNS name's longest text.
-constexpr std::size_t kMaxNameBytes = 253;
 
 struct Exchange {
     Exchange(const StunServer& server, platform::Datagrams& resolver)
@@ -142,13 +141,10 @@ std::string NameOf(platform::Datagrams& datagrams, const platform::Ipv4Address& 
     const threads::Pending<std::string> naming(
         [resolver, address] { return resolver->nameOf(address); });
     std::string name = naming.waitUntil(deadline).value_or("");
-    // The name comes from whoever serves the reverse zone: one that no resolver should have
-    // passed on (too long, spaces or control characters, which could break a report's lines)
-    // is no name.
-    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) != 0x7F;
-    });
-    return plain && name.size() <= kMaxNameBytes ? name : "";
+    // The name comes from whoever serves the reverse zone, through whatever name service the
+    // system asks: only a plain host name is shown (no control or invisible characters, no
+    // markup, no empty label, no address posing as a name).
+    return text::IsPlainHostName(name) ? name : "";
 }
 
 std::string DottedText(const platform::Ipv4Address& address) {

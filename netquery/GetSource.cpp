@@ -52,4 +52,8 @@ std::string ExtractBetween(const std::string& text, const std::string& startMark
     return text::TrimSpaces(text.substr(begin, end - begin));
 }
 
+std::string PageValue(const std::string& page, const std::string& startMarker) {
+    return text::CleanText(ExtractBetween(page, startMarker, "</b>", 1), kMaxValueBytes);
+}
+
 } // namespace GetSource

@@ -22,4 +22,12 @@ std::string GetPageText(platform::Internet& internet, const std::string& url);
 std::string ExtractBetween(const std::string& text, const std::string& startMarker,
                            const std::string& endMarker, std::int32_t startPosition);
 
+// The most a value of the page may take, in bytes: a host name's longest text.
+inline constexpr std::size_t kMaxValueBytes = 255;
+
+// The value that the page shows in bold after the marker ("<b>Your IP: ", "<b>Host: "), cut
+// out as ExtractBetween does from the first character, and cleaned where it comes in: whoever
+// serves the page decides these bytes, and they go into labels, the report and a terminal.
+std::string PageValue(const std::string& page, const std::string& startMarker);
+
 } // namespace GetSource

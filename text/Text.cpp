@@ -1,6 +1,7 @@
 #include "text/Text.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace text {
@@ -91,6 +92,109 @@ std::string CapUtf8(std::string_view text, std::size_t bytes) {
         --end;
     }
     return std::string(text.substr(0, end));
+}
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// The character that starts at `at`, and its length; U+FFFD and 1 when the bytes there are no
+// well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+std::pair<char32_t, std::size_t> Decode(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) {
+        return {lead, 1};
+    }
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, value = lead & 0x1Fu, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, value = lead & 0x0Fu, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, value = lead & 0x07u, least = 0x10000;
+    } else {
+        return {kReplacement, 1};
+    }
+    if (at + length > text.size()) {
+        return {kReplacement, 1};
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            return {kReplacement, 1};
+        }
+        value = (value << 6) | (next & 0x3Fu);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return {kReplacement, 1};
+    }
+    return {value, length};
+}
+
+// Characters that control a terminal or a line, or that reorder or hide the text around them.
+bool Unshown(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E ||
+           (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) ||
+           (c >= 0xE0000 && c <= 0xE007F);
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string CleanText(std::string_view text, std::size_t bytes) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size() && out.size() <= bytes;) {
+        const auto [c, length] = Decode(text, at);
+        at += length;
+        if (!Unshown(c)) {
+            AppendUtf8(out, c);
+        }
+    }
+    return CapUtf8(out, bytes);
+}
+
+bool IsPlainHostName(std::string_view text) {
+    constexpr std::size_t kMaxName = 253;
+    constexpr std::size_t kMaxLabel = 63;
+    if (text.empty() || text.size() > kMaxName || IsNumericAddress(text)) {
+        return false;
+    }
+    std::size_t label = 0;
+    for (const char c : text) {
+        if (c == '.') {
+            if (label == 0) {
+                return false;
+            }
+            label = 0;
+            continue;
+        }
+        const bool allowed =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+        if (!allowed || ++label > kMaxLabel) {
+            return false;
+        }
+    }
+    return label > 0;
 }
 
 } // namespace text

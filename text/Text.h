@@ -20,4 +20,17 @@ bool IsNumericAddress(std::string_view text);
 // The text cut to at most `bytes` bytes, never inside a UTF-8 character.
 std::string CapUtf8(std::string_view text, std::size_t bytes);
 
+// Text that a peer sent, fit to show on one line and to save in a report: valid UTF-8 (each
+// byte that starts no well-formed character becomes U+FFFD), without control characters (C0,
+// DEL, C1, the line and paragraph separators) or the invisible characters that reorder or hide
+// text (bidirectional marks, embeddings, overrides and isolates; zero-width spaces and joiners;
+// the soft hyphen; the byte-order mark; tags), cut to at most `bytes` bytes, never inside a
+// character.
+std::string CleanText(std::string_view text, std::size_t bytes);
+
+// True for a plain DNS host name: labels of ASCII letters, digits and hyphens, 1 to 63 bytes
+// each, joined by single dots, at most 253 bytes in all, and not what a socket library would
+// read as a numeric address.
+bool IsPlainHostName(std::string_view text);
+
 } // namespace text
