@@ -5,8 +5,16 @@
 
 #include <libsmbclient.h>
 
+#include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace neighbourhood {
@@ -34,8 +42,60 @@ void SmbProvider::ContextDeleter::operator()(SMBCCTX* context) const {
 
 namespace {
 
+// The library ends the process when it finds no interface up at its first start (it prints
+// "Could not determine network interfaces" and calls exit), so it is not started then: with
+// no IPv4 interface up there is no network to browse anyway.
+bool AnyIPv4InterfaceUp() {
+    ifaddrs* interfaces = nullptr;
+    if (getifaddrs(&interfaces) != 0) {
+        return false;
+    }
+    bool up = false;
+    for (const ifaddrs* i = interfaces; i != nullptr && !up; i = i->ifa_next) {
+        up = (i->ifa_flags & IFF_UP) != 0 && i->ifa_addr != nullptr &&
+             i->ifa_addr->sa_family == AF_INET;
+    }
+    freeifaddrs(interfaces);
+    return up;
+}
+
+// A context whose messages go to standard error. The first one also reads the configuration
+// and the interfaces, and the library says what it thinks of them on standard output before
+// any context can be told otherwise: standard output is standard error meanwhile, since it may
+// carry the program's report (nothing else writes it while the program gathers).
+SMBCCTX* NewQuietContext() {
+    static std::mutex starting;
+    static bool started = false;
+    const std::lock_guard lock(starting);
+    int output = -1;
+    if (!started) {
+        std::fflush(stdout);
+        output = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+        if (output < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+            if (output >= 0) {
+                close(output);
+            }
+            return nullptr;
+        }
+    }
+    SMBCCTX* c = smbc_new_context();
+    if (c != nullptr) {
+        smbc_setOptionDebugToStderr(c, 1);
+    }
+    if (!started) {
+        std::fflush(stdout);
+        dup2(output, STDOUT_FILENO);
+        close(output);
+        started = true;
+    }
+    return c;
+}
+
 SmbProvider::Context NewContext() {
-    SmbProvider::Context context(smbc_new_context());
+    if (!AnyIPv4InterfaceUp()) {
+        return nullptr;
+    }
+    SmbProvider::Context context(NewQuietContext());
     if (!context) {
         return context;
     }
