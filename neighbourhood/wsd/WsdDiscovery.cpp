@@ -108,13 +108,15 @@ void Requests::Add(const Fetch& fetch, Milliseconds left) {
     transfer->headers = curl_slist_append(nullptr, "Content-Type: application/soap+xml");
     // No "Expect: 100-continue" round trip.
     transfer->headers = curl_slist_append(transfer->headers, "Expect:");
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer->request.c_str());
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(transfer->request.size()));
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Write);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-    if (curl_multi_add_handle(multi_, easy) != CURLM_OK) {
+    const bool bounded =
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer->request.c_str()) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE,
+                         static_cast<long>(transfer->request.size())) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count())) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Write) == CURLE_OK &&
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get()) == CURLE_OK;
+    if (!bounded || curl_multi_add_handle(multi_, easy) != CURLM_OK) {
         curl_slist_free_all(transfer->headers);
         return;
     }

@@ -55,19 +55,25 @@ public:
         }
         CURL* h = easy.get();
         Sink sink{{}, limits_.maxBody, limits_.stallTime};
-        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(h, CURLOPT_USERAGENT, agent_.c_str());
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
         // A page asked for over https is not handed on to plain http.
         const bool secure = url.size() >= 6 && text::AsciiLower(url.substr(0, 6)) == "https:";
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : kProtocols);
-        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, WatchForStall);
-        curl_easy_setopt(h, CURLOPT_XFERINFODATA, &sink);
-        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTime.count()));
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+        const bool bounded =
+            curl_easy_setopt(h, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_USERAGENT, agent_.c_str()) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : kProtocols) ==
+                CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, WatchForStall) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_XFERINFODATA, &sink) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTime.count())) ==
+                CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+        if (!bounded) {
+            return nullptr;
+        }
         const CURLcode result = curl_easy_perform(h);
         long status = 0;
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -93,8 +99,8 @@ bool CurlInternet::checkConnection(const std::string& url) {
     if (!easy) {
         return false;
     }
-    curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L);
-    return curl_easy_perform(easy.get()) == CURLE_OK;
+    return curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L) == CURLE_OK &&
+           curl_easy_perform(easy.get()) == CURLE_OK;
 }
 
 std::unique_ptr<InternetSession> CurlInternet::open(const std::string& agent) {
