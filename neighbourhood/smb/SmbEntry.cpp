@@ -1,6 +1,7 @@
 // The entry of the module that holds the SMB provider.
 #include "neighbourhood/smb/SmbModule.h"
 #include "neighbourhood/smb/SmbProvider.h"
+#include "platform/posix/ModuleVersion.h"
 
 #include <string_view>
 #include <type_traits>

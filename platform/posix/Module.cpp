@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace platform::posix {
@@ -31,9 +33,17 @@ void* LoadModule(const std::string& file) {
     }
     folders.emplace_back(VELNOR_MODULE_DIR);
     for (const std::string& folder : folders) {
-        if (void* module = dlopen((folder + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        const std::string path = folder + "/" + file;
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            continue;
+        }
+        const auto* version = static_cast<const char*>(dlsym(module, kModuleVersionSymbol));
+        if (version != nullptr && std::strcmp(version, VELNOR_VERSION) == 0) {
             return module;
         }
+        std::fprintf(stderr, "velnor: %s is not of version %s; not used\n", path.c_str(),
+                     VELNOR_VERSION);
     }
     return nullptr;
 }

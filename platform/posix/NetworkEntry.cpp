@@ -2,6 +2,7 @@
 // lookup.
 #include "neighbourhood/Neighbourhood.h"
 #include "platform/posix/CurlInternet.h"
+#include "platform/posix/ModuleVersion.h"
 #include "platform/posix/NetworkServices.h"
 
 #include <type_traits>
