@@ -29,18 +29,26 @@ void Run(std::function<void()> work) {
         const std::lock_guard lock(count.mutex);
         ++count.running;
     }
-    std::thread([work = std::move(work), &count]() mutable {
-        try {
-            work();
-        } catch (const std::exception&) {
-            // Work that fails ends here; whoever waits for it learns by its own means.
-        }
-        // What the work holds goes before the program may end.
-        work = nullptr;
+    try {
+        std::thread([work = std::move(work), &count]() mutable {
+            try {
+                work();
+            } catch (const std::exception&) {
+                // Work that fails ends here; whoever waits for it learns by its own means.
+            }
+            // What the work holds goes before the program may end.
+            work = nullptr;
+            const std::lock_guard lock(count.mutex);
+            --count.running;
+            count.idle.notify_all();
+        }).detach();
+    } catch (...) {
+        // No thread (the system has none left): nothing runs, and the caller learns it.
         const std::lock_guard lock(count.mutex);
         --count.running;
         count.idle.notify_all();
-    }).detach();
+        throw;
+    }
 }
 
 bool WaitIdle(std::chrono::milliseconds atMost) {

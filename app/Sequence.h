@@ -65,7 +65,35 @@ public:
 
     bool await_ready() const noexcept { return false; }
 
-    void await_suspend(std::coroutine_handle<> waiting) {
+    // False, and the sequence goes on at once with the failure, when the work cannot start.
+    bool await_suspend(std::coroutine_handle<> waiting) {
+        try {
+            Start(waiting);
+        } catch (...) {
+            state_->error = std::current_exception();
+            return false;
+        }
+        return true;
+    }
+
+    Resumed await_resume() {
+        if constexpr (kNothingOnFailure) {
+            if (state_->error) {
+                return std::nullopt;
+            }
+            return std::move(*state_->value);
+        } else {
+            if (state_->error) {
+                std::rethrow_exception(state_->error);
+            }
+            if constexpr (!std::is_void_v<Result>) {
+                return std::move(*state_->value);
+            }
+        }
+    }
+
+private:
+    void Start(std::coroutine_handle<> waiting) {
         Background::Run(
             [state = state_, work = std::move(work_), mailbox = mailbox_, waiting]() mutable {
                 try {
@@ -86,23 +114,6 @@ public:
             });
     }
 
-    Resumed await_resume() {
-        if constexpr (kNothingOnFailure) {
-            if (state_->error) {
-                return std::nullopt;
-            }
-            return std::move(*state_->value);
-        } else {
-            if (state_->error) {
-                std::rethrow_exception(state_->error);
-            }
-            if constexpr (!std::is_void_v<Result>) {
-                return std::move(*state_->value);
-            }
-        }
-    }
-
-private:
     struct State {
         std::optional<std::conditional_t<std::is_void_v<Result>, std::monostate, Result>> value;
         std::exception_ptr error;
@@ -112,4 +123,45 @@ private:
     Mailbox::Address mailbox_;
     Work work_;
     std::shared_ptr<State> state_;
+};
+
+// Work started in the background at once and waited for later: `co_await ahead` goes on once
+// the work has ended, at once when it has already. A failure of the work, or to start it, ends
+// the wait like its end does; the work tells its outcome by its own means.
+class Ahead {
+public:
+    template <typename Work> Ahead(const Mailbox::Address& mailbox, Work work) {
+        try {
+            Background::Run([state = state_, mailbox, work = std::move(work)]() mutable {
+                try {
+                    work();
+                } catch (...) {
+                    // Ended all the same.
+                }
+                mailbox.post([state] {
+                    state->ended = true;
+                    if (const auto waiting = std::exchange(state->waiting, {})) {
+                        waiting.resume();
+                    }
+                });
+            });
+        } catch (...) {
+            state_->ended = true;
+        }
+    }
+    Ahead(const Ahead&) = delete;
+    Ahead& operator=(const Ahead&) = delete;
+    // The sequence is destroyed while it waits: nothing resumes it now.
+    ~Ahead() { state_->waiting = {}; }
+
+    bool await_ready() const noexcept { return state_->ended; }
+    void await_suspend(std::coroutine_handle<> waiting) noexcept { state_->waiting = waiting; }
+    void await_resume() const noexcept {}
+
+private:
+    struct State { // on the mailbox's thread only
+        bool ended = false;
+        std::coroutine_handle<> waiting;
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };

@@ -73,7 +73,7 @@ frmMain::frmMain(const platform::Services& services, MainSeams seams, QWidget* p
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       services_(services), seams_(std::move(seams)), mailbox_(new Mailbox(this)),
-      fillMessages_(std::make_unique<MailboxMessages>(mailbox_->address(), seams_.messageBox)),
+      fillMessages_(std::make_shared<MailboxMessages>(mailbox_->address(), seams_.messageBox)),
       ImageList1(IconFrom(QStringLiteral("netpc"), {16, 32, 48})) {
     setObjectName(QStringLiteral("frmMain"));
     painted_ = seams_.headless;
@@ -246,8 +246,9 @@ Sequence frmMain::LoadSequence() {
     // The window paints before anything else runs, also what loads in the background.
     co_await Painted{*this};
     // What takes long in the walk (listening for computers that announce themselves) starts
-    // now, beside the address page.
-    Step([&] { Background::Run([network = &services_.network] { network->Prepare(); }); });
+    // now, beside the address page. The walk waits for it, so that it takes the round of
+    // discovery that this load began, never one that a late preparation began after it.
+    Ahead preparing(mailbox_->address(), [network = &services_.network] { network->Prepare(); });
 
     // Each wait is a named awaiter and each result a variable of the whole sequence: GCC 12
     // destroys temporaries of a co_await twice in some places. A step whose work failed gives
@@ -290,13 +291,12 @@ Sequence frmMain::LoadSequence() {
             const std::string page = fetched.value_or("");
             Step([&] { SetInfoText(page); });
             Step([&] {
-                SetCaption(lblExtIP,
-                           QStringLiteral("Internet IP: ") + FromLocal(GetSource::ExtractBetween(
-                                                                 page, "<b>Your IP: ", "</b>", 1)));
+                SetCaption(lblExtIP, QStringLiteral("Internet IP: ") +
+                                         FromLocal(GetSource::PageValue(page, "<b>Your IP: ")));
             });
             Step([&] {
-                SetCaption(lblISP, QStringLiteral("Host: ") + FromLocal(GetSource::ExtractBetween(
-                                                                  page, "<b>Host: ", "</b>", 1)));
+                SetCaption(lblISP, QStringLiteral("Host: ") +
+                                       FromLocal(GetSource::PageValue(page, "<b>Host: ")));
             });
         }
     }
@@ -313,6 +313,7 @@ Sequence frmMain::LoadSequence() {
                                       : QStringLiteral("Network is not Installed"));
         });
     }
+    co_await preparing;
     Step([&] { cmdRefresh_Click(); });
     co_await FillEnded{*this};
 
@@ -417,7 +418,10 @@ void frmMain::cmdRefresh_Click() {
             });
         });
     };
-    events.done = [this, mailbox] { mailbox.post([this] { FillDone(); }); };
+    // The fill keeps its events, and with them the messages it shows, until its threads end.
+    events.done = [this, mailbox, messages = fillMessages_] {
+        mailbox.post([this] { FillDone(); });
+    };
     ListFill::Start({services_.network, services_.localNames, services_.resolver, *fillMessages_},
                     std::move(events),
                     [](std::function<void()> work) { Background::Run(std::move(work)); });

@@ -126,8 +126,9 @@ private:
     MainSeams seams_;
     bool unloaded_ = false;
     Mailbox* mailbox_;
-    // The socket library's messages, from the fill's threads to this one.
-    std::unique_ptr<MailboxMessages> fillMessages_;
+    // The socket library's messages, from the fill's threads to this one. Shared with the fill,
+    // which may outlive the window when the program ends during a fill.
+    std::shared_ptr<MailboxMessages> fillMessages_;
     std::optional<Sequence> load_;
     bool filling_ = false;
     std::coroutine_handle<> afterFill_;

@@ -4,7 +4,13 @@
 
 #include <QApplication>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -17,39 +23,81 @@ QStringList Arguments(int argc, char* argv[]) {
     return arguments;
 }
 
-void Write(std::FILE* stream, const std::string& bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-    std::fflush(stream);
+// Standard streams that were closed at the start are opened on /dev/null, so that no file the
+// program opens later takes their numbers (a report written into it). True when standard
+// output was open.
+bool OpenStandardStreams() {
+    bool outputOpen = true;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        outputOpen = outputOpen && fd != 1;
+        // The lowest free number is this one: the ones below are open by now.
+        if (open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) {
+            return false;
+        }
+    }
+    return outputOpen;
+}
+
+void Complain(const std::string& text) {
+    std::fprintf(stderr, "velnor: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+// The bytes on standard output, all of them, and the stream closed: 0, or 1 with the reason on
+// standard error (a full disk, a closed pipe).
+int Print(const std::string& bytes) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                         std::fflush(stdout) == 0;
+    if (written && std::fclose(stdout) == 0) {
+        return 0;
+    }
+    Complain(std::string("cannot write to standard output: ") +
+             (errno != 0 ? std::strerror(errno) : "a short write"));
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const bool outputOpen = OpenStandardStreams();
     const CommandLine command = ReadCommandLine(Arguments(argc, argv));
-    switch (command.action) {
-    case CommandLine::Action::UsageError:
-        Write(stderr, "velnor: " + command.error + "\nTry 'velnor --help'.\n");
+    if (command.action == CommandLine::Action::UsageError) {
+        Complain(command.error + "\nTry 'velnor --help'.");
         return 2;
-    case CommandLine::Action::Help:
-        Write(stdout, HelpText());
-        return 0;
-    case CommandLine::Action::Version:
-        Write(stdout, VersionText());
-        return 0;
-    case CommandLine::Action::Report:
+    }
+    if (command.action != CommandLine::Action::Window && !outputOpen) {
+        Complain("standard output is closed");
+        return 1;
+    }
+    if (command.action == CommandLine::Action::Help) {
+        return Print(HelpText());
+    }
+    if (command.action == CommandLine::Action::Version) {
+        return Print(VersionText());
+    }
+    if (command.action == CommandLine::Action::Report) {
         // No window is shown, so no display is needed.
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        break;
-    case CommandLine::Action::Window:
-        break;
     }
-    QApplication app(argc, argv);
-    NameApplication();
+    // The services outlive the windows and the application: work that still runs in the
+    // background when they have gone uses them (EndProgram).
     const platform::NativeServices native;
-    if (command.action == CommandLine::Action::Report) {
-        Write(stdout, GatherReport(native.services()));
-        return EndProgram(0);
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        NameApplication();
+        if (command.action == CommandLine::Action::Report) {
+            status = Print(GatherReport(native.services()));
+        } else {
+            Program program(native.services());
+            status = program.window().Load() ? QApplication::exec() : 0;
+        }
+        // The window, then the application go now: a clipboard manager takes over what Copy
+        // put on the clipboard before the program ends.
     }
-    Program program(native.services());
-    return EndProgram(program.window().Load() ? QApplication::exec() : 0);
+    return EndProgram(status);
 }

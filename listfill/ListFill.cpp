@@ -50,6 +50,20 @@ public:
         }
         std::unique_lock lock(mutex_);
         walked_ = true;
+        if (lookingUp_ == kParallelLookups) {
+            EndIfDone(lock);
+            return;
+        }
+        // This thread looks up what is left too: also the names no thread could be started for.
+        ++lookingUp_;
+        lock.unlock();
+        LookUp();
+    }
+
+    // No thread for the walk: the fill ends with nothing found.
+    void Abandon() {
+        std::unique_lock lock(mutex_);
+        walked_ = true;
         EndIfDone(lock);
     }
 
@@ -60,7 +74,12 @@ private:
         waiting_.push_back(std::move(name));
         if (lookingUp_ < kParallelLookups) {
             ++lookingUp_;
-            launch_([fill = shared_from_this()] { fill->LookUp(); });
+            try {
+                launch_([fill = shared_from_this()] { fill->LookUp(); });
+            } catch (const std::exception&) {
+                // The walk's own thread looks the name up once the walk has ended.
+                --lookingUp_;
+            }
         }
     }
 
@@ -137,7 +156,11 @@ std::vector<std::string> RowNames(const std::string& remoteName) {
 
 void Start(Services services, Events events, Launch launch) {
     auto fill = std::make_shared<Fill>(services, std::move(events), launch);
-    launch([fill] { fill->Walk(); });
+    try {
+        launch([fill] { fill->Walk(); });
+    } catch (const std::exception&) {
+        fill->Abandon();
+    }
 }
 
 } // namespace ListFill

@@ -37,10 +37,13 @@ struct Events {
     std::function<void()> done;
 };
 
-// Runs a piece of work on a thread of the caller's choosing, not this one.
+// Runs a piece of work on a thread of the caller's choosing, not this one; throws when it
+// cannot start one.
 using Launch = std::function<void(std::function<void()>)>;
 
-// Starts the fill and returns at once. The services must outlive it: until `done`.
+// Starts the fill and returns at once. The services must outlive it: until `done`. Without a
+// thread for the walk the fill ends at once with nothing found (`done` is told on this thread);
+// without threads for lookups the walk's thread looks the names up after the walk.
 void Start(Services services, Events events, Launch launch);
 
 // The row names a server's remote name gives: its parts between "|", each without its first two

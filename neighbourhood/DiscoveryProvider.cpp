@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <system_error>
 
 namespace neighbourhood {
 
@@ -53,9 +54,18 @@ void DiscoveryProvider::StartRun() {
     run_.emplace();
     run_->round = hosts_.round();
     hosts_.Started(run_->round);
-    run_->found = std::async(std::launch::async, Discovered, discover_, window_,
-                             run_->stop.get_token(), std::ref(hosts_), run_->round, trust_)
-                      .share();
+    try {
+        run_->found = std::async(std::launch::async, Discovered, discover_, window_,
+                                 run_->stop.get_token(), std::ref(hosts_), run_->round, trust_)
+                          .share();
+    } catch (const std::system_error&) {
+        // No thread to listen on: this round's discovery found nothing, and lookups need not
+        // wait for it.
+        hosts_.Ended(run_->round, trust_, {});
+        std::promise<std::vector<DiscoveredComputer>> nothing;
+        nothing.set_value({});
+        run_->found = nothing.get_future().share();
+    }
 }
 
 bool DiscoveryProvider::MayListServers(const NetResource& container) {

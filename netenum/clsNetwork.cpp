@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <system_error>
 
 namespace {
 
@@ -63,8 +64,13 @@ public:
             End(index, open);
             return;
         }
-        running_.emplace(index,
-                         std::async(std::launch::async, [this, index, open] { End(index, open); }));
+        try {
+            running_.emplace(
+                index, std::async(std::launch::async, [this, index, open] { End(index, open); }));
+        } catch (const std::system_error&) {
+            // No thread to open it ahead: it opens now.
+            End(index, open);
+        }
     }
 
     // The first of the candidates, in their order, whose open has ended; waits for one.

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace platform::win32 {
@@ -113,9 +114,14 @@ public:
             return nullptr;
         }
         auto transfer = std::make_shared<Transfer>();
-        std::thread worker([transfer, root = root_, url, limits = limits_] {
-            Fetch(transfer, root, url, limits);
-        });
+        std::thread worker;
+        try {
+            worker = std::thread([transfer, root = root_, url, limits = limits_] {
+                Fetch(transfer, root, url, limits);
+            });
+        } catch (const std::system_error&) {
+            return nullptr; // no thread for the transfer: nothing opened
+        }
         const auto deadline = Clock::now() + limits_.totalTime;
         std::unique_lock lock(transfer->mutex);
         while (!transfer->finished) {

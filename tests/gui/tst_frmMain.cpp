@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace {
@@ -50,12 +52,14 @@ private slots:
     void networkMetricReadsOnlyTheBitOfValueTwo();
     void aFailingConnectivityTestGoesOnWithTheFetch();
     void pageValuesAreShownAsPlainText();
+    void hostilePageTextReachesNoLabelOrReportLine();
     void selfSizingLabelsGrowToTheRight();
 
     void saveWritesTheSaveReportExactly();
     void saveOffersTheLastFileAndCancelWritesNothing();
     void saveOverALongerFileLeavesOnlyTheNewReport();
     void aFailedSaveSaysWhyAndKeepsTheOldFile();
+    void saveNeverWritesThroughAnotherUsersLink();
     void copyPutsTheCopyReportOnTheClipboard();
     void theCommandLineReportIsWhatSaveWrites();
 
@@ -338,6 +342,34 @@ void tst_frmMain::pageValuesAreShownAsPlainText() {
     QCOMPARE(rig.get<QLabel>("lblISP")->textFormat(), Qt::PlainText);
 }
 
+// Whoever serves the page decides its bytes: none of them may start a line of the report,
+// drive a terminal or turn text around.
+void tst_frmMain::hostilePageTextReachesNoLabelOrReportLine() {
+    Rig rig;
+    rig.internet.body = "<b>Your IP: 203.0.113.7\r\nInjected: 1\x1B]0;title\x07\x1B[2J</b>"
+                        "<b>Host: evil\xE2\x80\xAEgpj\xE2\x80\x8B\xFF.example</b>";
+    rig.load();
+    QCOMPARE(rig.text("lblExtIP"),
+             QStringLiteral("Internet IP: 203.0.113.7Injected: 1]0;title[2J"));
+    QCOMPARE(rig.text("lblISP"), QStringLiteral("Host: evilgpj\uFFFD.example"));
+    for (const char* label : {"lblExtIP", "lblISP"}) {
+        const QString shown = rig.text(label);
+        QVERIFY(std::none_of(shown.begin(), shown.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+        }));
+    }
+    QTemporaryDir dir;
+    const std::string saved = rig.saveAs(dir.filePath(QStringLiteral("report.txt")));
+    // The report's own lines, each ending in CR LF, and no other control byte.
+    QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 14);
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(saved[i]);
+        const bool lineEnd = (byte == '\r' && saved[i + 1] == '\n') ||
+                             (byte == '\n' && i > 0 && saved[i - 1] == '\r');
+        QVERIFY2(byte >= 0x20 || lineEnd, qPrintable(QString::number(i)));
+    }
+}
+
 void tst_frmMain::selfSizingLabelsGrowToTheRight() {
     Rig rig;
     rig.internet.body = "<b>Host: " + std::string(300, 'h') + ".example</b>";
@@ -428,6 +460,39 @@ void tst_frmMain::aFailedSaveSaysWhyAndKeepsTheOldFile() {
     QCOMPARE(rig.messages.shown.size(), std::size_t{2});
     QVERIFY(keep.open(QIODevice::ReadOnly));
     QCOMPARE(keep.readAll(), QByteArray("kept"));
+}
+
+// A link planted in a shared folder must not have the report replace what it points to.
+void tst_frmMain::saveNeverWritesThroughAnotherUsersLink() {
+    Rig rig;
+    rig.load();
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("precious.txt"));
+    const QString link = dir.filePath(QStringLiteral("report.txt"));
+    QFile precious(target);
+    QVERIFY(precious.open(QIODevice::WriteOnly));
+    precious.write("precious");
+    precious.close();
+    QVERIFY(QFile::link(target, link));
+    if (lchown(QFile::encodeName(link).constData(), 65534, 65534) != 0) {
+        QSKIP("needs root, to give the link to another user");
+    }
+    rig.dialog.answers.push_back(link);
+    rig.window->cmdSave_Click();
+    QCOMPARE(rig.messages.shown.size(), std::size_t{1});
+    QVERIFY(Q(rig.messages.shown[0]).contains(QStringLiteral("belongs to another user")));
+    QVERIFY(precious.open(QIODevice::ReadOnly));
+    QCOMPARE(precious.readAll(), QByteArray("precious"));
+    precious.close();
+    QVERIFY(QFileInfo(link).isSymLink());
+
+    // The user's own link (or root's) is written through, as ever.
+    QCOMPARE(lchown(QFile::encodeName(link).constData(), geteuid(), getegid()), 0);
+    rig.dialog.answers.push_back(link);
+    rig.window->cmdSave_Click();
+    QCOMPARE(rig.messages.shown.size(), std::size_t{1});
+    QVERIFY(precious.open(QIODevice::ReadOnly));
+    QVERIFY(precious.readAll().startsWith("File created by"));
 }
 
 void tst_frmMain::copyPutsTheCopyReportOnTheClipboard() {

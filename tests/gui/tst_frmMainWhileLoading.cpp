@@ -1,4 +1,6 @@
 #include "about/frmAbout.h"
+#include "neighbourhood/DiscoveryProvider.h"
+#include "neighbourhood/RouterProvider.h"
 #include "report/Report.h"
 #include "tests/support/MainWindowRig.h"
 #include "ui/BuildConfig.h"
@@ -9,7 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 using Rig = fakes::MainWindowRig;
 
@@ -91,6 +96,7 @@ private slots:
     void closeDuringEachBlockingStepEndsTheLoadThere_data() { Steps(); }
     void closeDuringEachBlockingStepEndsTheLoadThere();
     void rowsAppearInTheirFinalOrderAndAddressesWhenFound();
+    void eachLoadTakesTheRoundOfDiscoveryItBegan();
 };
 
 void tst_frmMainWhileLoading::clicksDuringEachBlockingStepAreAnsweredAtOnce() {
@@ -192,6 +198,80 @@ void tst_frmMainWhileLoading::rowsAppearInTheirFinalOrderAndAddressesWhenFound()
     QCOMPARE(Shown(rig).section(QLatin1Char('\n'), 6),
              QStringLiteral("ALPHA - 10.0.0.1\nBRAVO - \nCHARLIE - 10.0.0.3\n"));
     QVERIFY(!rig.busy());
+}
+
+namespace {
+
+// The neighbourhood's router, whose preparation comes late: as when the module that holds it
+// lets the load's preparation and the walk go at once, and the walk is quicker. Here it waits
+// until a walk has read its three containers (the root, the network, the group), or a moment.
+class LatePreparation final : public platform::NetworkProvider {
+public:
+    explicit LatePreparation(platform::NetworkProvider& router) : router_(router) {}
+    void Prepare() override {
+        {
+            std::unique_lock lock(mutex_);
+            const int walked = closes_ + 3;
+            closed_.wait_for(lock, std::chrono::milliseconds(300),
+                             [&] { return closes_ >= walked; });
+        }
+        router_.Prepare();
+    }
+    bool MayListServers(const platform::NetResource& container) override {
+        return router_.MayListServers(container);
+    }
+    std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
+                               const platform::NetResource* parent) override {
+        return router_.open(scope, type, usage, parent);
+    }
+    platform::ReadOutcome read(Handle handle, std::size_t budget) override {
+        return router_.read(handle, budget);
+    }
+    void close(Handle handle) override {
+        router_.close(handle);
+        const std::lock_guard lock(mutex_);
+        ++closes_;
+        closed_.notify_all();
+    }
+
+private:
+    platform::NetworkProvider& router_;
+    std::mutex mutex_;
+    std::condition_variable closed_;
+    int closes_ = 0;
+};
+
+} // namespace
+
+// The real router and discovery provider: a load's list shows what the discovery that this
+// load began found, never what one that the previous load began found.
+void tst_frmMainWhileLoading::eachLoadTakesTheRoundOfDiscoveryItBegan() {
+    Rig rig;
+    std::atomic<int> load{0};
+    neighbourhood::DiscoveredHosts hosts;
+    neighbourhood::DiscoveryProvider discovery(
+        "Discovered Network", "D",
+        [&load](std::chrono::milliseconds, std::stop_token) {
+            return std::vector<neighbourhood::DiscoveredComputer>{
+                {"LOAD" + std::to_string(load.load()), "GROUP", "", {10, 0, 0, 9}}};
+        },
+        std::chrono::milliseconds(50), hosts, 1);
+    neighbourhood::RouterProvider router({{"D", &discovery}}, rig.resolver, hosts);
+    LatePreparation network(router);
+    const platform::Services services{rig.internet, rig.datagrams, rig.metrics,  rig.computer,
+                                      rig.resolver, network,       rig.computer, rig.registry,
+                                      rig.programs, rig.shell};
+    {
+        frmMain window(services, MainSeams{rig.messages, rig.dialog, rig.clock, {}, {}});
+        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("lstPCList"));
+        for (load = 1; load <= 3; ++load) {
+            window.Form_Load(); // as the start and Refresh run it
+            QVERIFY(rig.until([&] { return !window.isLoading(); }));
+            QCOMPARE(list->topLevelItemCount(), 1);
+            QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("LOAD%1").arg(load.load()));
+        }
+    }
+    QVERIFY(Background::WaitIdle(std::chrono::seconds(5)));
 }
 
 QTEST_MAIN(tst_frmMainWhileLoading)
