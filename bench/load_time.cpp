@@ -9,7 +9,7 @@
 // written (its label left its design-time caption; -1: never), TEXT that label's text then.
 // The status line is read from the event loop, whether Load() runs the sequence through or
 // returns before it ends.
-#include "app/Program.h"
+#include "shell/Program.h"
 #include "platform/Services.h"
 
 #include <QApplication>

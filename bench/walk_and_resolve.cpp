@@ -2,7 +2,7 @@
 // are found, their addresses looked up at once) and prints the rows, how long the first row and
 // the complete list took.
 //   velnor_bench_walk [smb|all]   SMB alone, or every provider (the default)
-#include "listfill/ListFill.h"
+#include "logic/computers/ListFill.h"
 #include "neighbourhood/Neighbourhood.h"
 #include "neighbourhood/smb/SmbProvider.h"
 #include "platform/posix/PosixComputer.h"

@@ -1,6 +1,6 @@
 #include "neighbourhood/DiscoveredHosts.h"
 
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 namespace neighbourhood {
 

@@ -1,7 +1,7 @@
 #include "neighbourhood/NameLookup.h"
 
 #include "neighbourhood/netbios/NetbiosNameQuery.h"
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <netdb.h>
 #include <netinet/in.h>

@@ -1,6 +1,6 @@
 #include "neighbourhood/NetworkNames.h"
 
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 namespace neighbourhood {
 

@@ -1,6 +1,6 @@
 #include "neighbourhood/RouterProvider.h"
 
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <algorithm>
 

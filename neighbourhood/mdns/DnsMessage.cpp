@@ -1,6 +1,6 @@
 #include "neighbourhood/mdns/DnsMessage.h"
 
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "neighbourhood/mdns/MdnsCollector.h"
 
 #include "neighbourhood/NetworkNames.h"
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <set>
 

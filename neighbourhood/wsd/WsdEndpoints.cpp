@@ -1,7 +1,7 @@
 #include "neighbourhood/wsd/WsdEndpoints.h"
 
 #include "neighbourhood/NetworkNames.h"
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <arpa/inet.h>
 

@@ -2,7 +2,7 @@
 
 #include "platform/common/BufferedReader.h"
 #include "platform/posix/Curl.h"
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "platform/posix/RegistryStandIn.h"
 
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

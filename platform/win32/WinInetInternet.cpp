@@ -1,8 +1,8 @@
 #include "platform/win32/WinInetInternet.h"
 
 #include "platform/common/BufferedReader.h"
-#include "text/Text.h"
-#include "threads/Pending.h"
+#include "base/text/Text.h"
+#include "base/concurrency/Pending.h"
 
 #include <windows.h>
 

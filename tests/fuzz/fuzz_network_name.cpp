@@ -2,7 +2,7 @@
 // the test that keeps a name that spells an address from being resolved, checked against the
 // system's own reading of numeric addresses.
 #include "neighbourhood/NetworkNames.h"
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <netdb.h>
 #include <sys/socket.h>

@@ -1,7 +1,7 @@
 // STUN answers as anyone who can reach the client's port may send them: the reader must never
 // read past the datagram, and it gives an address only for a Binding success answer whose
 // header says the datagram's own length.
-#include "netquery/Stun.h"
+#include "logic/internet/Stun.h"
 
 #include <algorithm>
 #include <cstddef>

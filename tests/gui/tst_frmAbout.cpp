@@ -1,10 +1,10 @@
-#include "about/frmAbout.h"
-#include "desktop/OnTop.h"
+#include "views/qt/frmAbout.h"
+#include "logic/about/OnTop.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/QtShell.h"
 #include "platform/posix/RegistryStandIn.h"
 #include "tests/support/MainWindowRig.h"
-#include "ui/BuildConfig.h"
+#include "logic/config/BuildConfig.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "app/Program.h"
-#include "app/frmMain.h"
-#include "report/Report.h"
+#include "shell/Program.h"
+#include "views/qt/frmMain.h"
+#include "logic/report/Report.h"
 #include "tests/support/MainWindowRig.h"
-#include "ui/BuildConfig.h"
+#include "logic/config/BuildConfig.h"
 
 #include <QClipboard>
 #include <QFile>

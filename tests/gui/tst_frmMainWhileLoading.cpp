@@ -1,9 +1,9 @@
-#include "about/frmAbout.h"
+#include "views/qt/frmAbout.h"
 #include "neighbourhood/DiscoveryProvider.h"
 #include "neighbourhood/RouterProvider.h"
-#include "report/Report.h"
+#include "logic/report/Report.h"
 #include "tests/support/MainWindowRig.h"
-#include "ui/BuildConfig.h"
+#include "logic/config/BuildConfig.h"
 
 #include <QAbstractItemModel>
 #include <QClipboard>

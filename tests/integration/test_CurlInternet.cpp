@@ -1,4 +1,4 @@
-#include "netquery/GetSource.h"
+#include "logic/internet/GetSource.h"
 #include "platform/posix/CurlInternet.h"
 #include "tests/support/InternetContract.h"
 

@@ -2,9 +2,9 @@
 // what the lab holds: LAB_SERVERS ("NAME=ADDRESS ..."), LAB_WORKGROUPS, LAB_SHARES ("NAME:share").
 #include "neighbourhood/NameLookup.h"
 #include "neighbourhood/smb/SmbProvider.h"
-#include "netenum/clsNetwork.h"
+#include "logic/computers/clsNetwork.h"
 #include "platform/posix/PosixComputer.h"
-#include "resolve/modIP.h"
+#include "logic/computers/modIP.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakePlatform.h"
 

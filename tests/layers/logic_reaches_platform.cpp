@@ -1,3 +1,3 @@
 // Compiles: the address page query and the platform interfaces it is built on.
-#include "netquery/GetSource.h"
+#include "logic/internet/GetSource.h"
 #include "platform/Internet.h"

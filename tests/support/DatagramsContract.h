@@ -3,7 +3,7 @@
 // What every backend of the datagram service must do, against a loopback STUN server:
 // instantiate the suite with the backend's class.
 
-#include "netquery/ExternalAddress.h"
+#include "logic/internet/ExternalAddress.h"
 #include "tests/support/LoopbackStunServer.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ReportClock.h"
-#include "app/SaveDialog.h"
+#include "views/qt/ReportClock.h"
+#include "views/qt/SaveDialog.h"
 #include "tests/support/FakeInternet.h"
 #include "tests/support/FakePlatform.h"
 

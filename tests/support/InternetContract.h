@@ -3,7 +3,7 @@
 // What every backend of the Internet library must do, against a loopback server: instantiate
 // the suite with the backend's class.
 
-#include "netquery/GetSource.h"
+#include "logic/internet/GetSource.h"
 #include "tests/support/InternetTesting.h"
 #include "tests/support/LoopbackHttpServer.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Background.h"
-#include "app/frmMain.h"
+#include "base/concurrency/Background.h"
+#include "views/qt/frmMain.h"
 #include "tests/support/FakeAbout.h"
 #include "tests/support/FakeDatagrams.h"
 #include "tests/support/FakeNetwork.h"

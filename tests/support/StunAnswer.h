@@ -1,6 +1,6 @@
 #pragma once
 
-#include "netquery/Stun.h"
+#include "logic/internet/Stun.h"
 
 #include <cstdint>
 #include <string>

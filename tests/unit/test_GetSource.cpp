@@ -1,4 +1,4 @@
-#include "netquery/GetSource.h"
+#include "logic/internet/GetSource.h"
 #include "tests/support/FakeInternet.h"
 
 #include <gtest/gtest.h>

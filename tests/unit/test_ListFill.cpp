@@ -1,4 +1,4 @@
-#include "listfill/ListFill.h"
+#include "logic/computers/ListFill.h"
 #include "tests/support/FakeNetwork.h"
 
 #include <gtest/gtest.h>

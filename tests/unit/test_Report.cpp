@@ -1,4 +1,4 @@
-#include "report/Report.h"
+#include "logic/report/Report.h"
 
 #include <gtest/gtest.h>
 

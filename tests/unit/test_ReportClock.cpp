@@ -1,4 +1,4 @@
-#include "app/ReportClock.h"
+#include "views/qt/ReportClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "netquery/ExternalAddress.h"
-#include "netquery/Stun.h"
+#include "logic/internet/ExternalAddress.h"
+#include "logic/internet/Stun.h"
 #include "tests/support/FakeDatagrams.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "desktop/OnTop.h"
-#include "desktop/SysInfo.h"
+#include "logic/about/OnTop.h"
+#include "logic/about/SysInfo.h"
 #include "tests/support/FakeAbout.h"
 #include "tests/support/FakePlatform.h"
 

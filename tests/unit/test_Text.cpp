@@ -1,4 +1,4 @@
-#include "text/Text.h"
+#include "base/text/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "netenum/clsNetwork.h"
+#include "logic/computers/clsNetwork.h"
 #include "tests/support/FakeNetwork.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "resolve/modIP.h"
+#include "logic/computers/modIP.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakePlatform.h"
 

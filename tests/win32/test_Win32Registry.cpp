@@ -1,4 +1,4 @@
-#include "desktop/SysInfo.h"
+#include "logic/about/SysInfo.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Registry.h"
 

@@ -1,4 +1,4 @@
-#include "netenum/clsNetwork.h"
+#include "logic/computers/clsNetwork.h"
 #include "platform/win32/WNetProvider.h"
 #include "platform/win32/Win32Computer.h"
 #include "platform/win32/Win32Programs.h"

@@ -1,4 +1,4 @@
-#include "netquery/GetSource.h"
+#include "logic/internet/GetSource.h"
 #include "platform/win32/WinInetInternet.h"
 #include "tests/support/InternetContract.h"
 

@@ -1,5 +1,5 @@
 #include "platform/win32/WinsockLibrary.h"
-#include "resolve/modIP.h"
+#include "logic/computers/modIP.h"
 #include "tests/support/FakePlatform.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "neighbourhood/DiscoveryProvider.h"
 #include "neighbourhood/NetworkNames.h"
 #include "neighbourhood/RouterProvider.h"
-#include "netenum/clsNetwork.h"
+#include "logic/computers/clsNetwork.h"
 #include "tests/support/FakeNetwork.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,10 @@
+#include "views/qt/CommonDialog.h"
+
+bool CommonDialog::ShowSave(QWidget* owner) {
+    const auto chosen = dialog_.showSave(owner, DialogTitle, Filter, FileName);
+    if (!chosen) {
+        return false;
+    }
+    FileName = *chosen;
+    return true;
+}
