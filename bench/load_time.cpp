@@ -9,8 +9,8 @@
 // written (its label left its design-time caption; -1: never), TEXT that label's text then.
 // The status line is read from the event loop, whether Load() runs the sequence through or
 // returns before it ends.
-#include "shell/Program.h"
 #include "platform/Services.h"
+#include "shell/Program.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -135,7 +135,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&poll, &QTimer::timeout, check);
     poll.start(1);
 
-    if (!window.Load()) {
+    if (!program.Load()) {
         std::fprintf(stderr, "velnor_bench_load: the program ended in its load sequence\n");
         return 1;
     }

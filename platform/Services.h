@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/Datagrams.h"
+#include "platform/Files.h"
 #include "platform/Internet.h"
 #include "platform/LocalMachine.h"
 #include "platform/LocalNames.h"
@@ -15,7 +17,7 @@
 
 namespace platform {
 
-// Every platform service the program uses. The windows hold it by reference; whoever made it
+// Every platform service the program uses. The logic holds it by reference; whoever made it
 // keeps the services alive.
 struct Services {
     Internet& internet;
@@ -31,6 +33,9 @@ struct Services {
     Registry& registry;
     Programs& programs;
     Shell& shell;
+    // The report's date and time, and the file it is saved to.
+    Clock& clock;
+    Files& files;
 };
 
 // The real services of the system the program was built for; they live as long as this

@@ -1,16 +1,15 @@
 #include "shell/Program.h"
 
 #include "base/concurrency/Background.h"
+#include "base/concurrency/PlainLoop.h"
 #include "logic/config/BuildConfig.h"
 
 #include <QApplication>
-#include <QEventLoop>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
 
 void NameApplication() {
     QApplication::setApplicationName(QString::fromUtf8(velnor::kTitle));
@@ -22,8 +21,13 @@ void NameApplication() {
 }
 
 Program::Program(const platform::Services& services)
-    : window_(services, {messageBox_, saveDialog_, clock_, [] { QCoreApplication::exit(0); },
-                         velnor::kStunServers}) {}
+    : presenter_(services, {messageBox_, mailbox_.mailbox(), [] { QCoreApplication::exit(0); }}),
+      window_(presenter_, services, messageBox_, saveDialog_) {}
+
+bool Program::Load() {
+    presenter_.Form_Load();
+    return !presenter_.isUnloaded();
+}
 
 namespace {
 
@@ -37,23 +41,18 @@ public:
 
 } // namespace
 
-std::string GatherReport(const platform::Services& services, MainSeams seams) {
-    QEventLoop loop;
-    seams.endProgram = [&loop] { loop.exit(1); };
-    seams.headless = true;
-    frmMain window(services, std::move(seams));
-    QObject::connect(&window, &frmMain::loaded, &loop, [&loop] { loop.exit(0); });
-    if (window.Load() && window.isLoading()) {
-        loop.exec();
-    }
-    return window.SaveReport();
+std::string GatherReport(const platform::Services& services, platform::MessageBox& messages,
+                         const InternetAddress::Road& road) {
+    PlainLoop loop;
+    MainPresenter presenter(services, {messages, loop.mailbox(), {}, road});
+    presenter.Form_Load();
+    loop.RunUntil([&presenter] { return !presenter.isLoading(); });
+    return presenter.SaveReport();
 }
 
 std::string GatherReport(const platform::Services& services) {
     StandardErrorMessages messages;
-    QtSaveDialog saveDialog;
-    RegionalClock clock;
-    return GatherReport(services, {messages, saveDialog, clock, {}, velnor::kStunServers});
+    return GatherReport(services, messages, InternetAddress::BuildRoad());
 }
 
 int EndProgram(int status) {

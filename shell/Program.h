@@ -1,10 +1,13 @@
 #pragma once
 
-#include "views/qt/ReportClock.h"
+#include "logic/internet/InternetAddress.h"
+#include "logic/presenter/MainPresenter.h"
+#include "platform/MessageBox.h"
+#include "platform/Services.h"
+#include "views/qt/QtMailbox.h"
+#include "views/qt/QtMessageBox.h"
 #include "views/qt/SaveDialog.h"
 #include "views/qt/frmMain.h"
-#include "platform/Services.h"
-#include "views/qt/QtMessageBox.h"
 
 #include <string>
 
@@ -15,19 +18,24 @@ void NameApplication();
 class Program {
 public:
     explicit Program(const platform::Services& services);
+    MainPresenter& presenter() { return presenter_; }
     frmMain& window() { return window_; }
+    // Starts the load sequence as the program's start does; false when the program has ended.
+    bool Load();
 
 private:
     QtMessageBox messageBox_;
     QtSaveDialog saveDialog_;
-    RegionalClock clock_;
+    QtMailbox mailbox_;
+    MainPresenter presenter_;
     frmMain window_;
 };
 
-// Loads what the main window shows, over the given services and seams but without showing the
-// window, and gives the report exactly as Save would write it.
-std::string GatherReport(const platform::Services& services, MainSeams seams);
-// The same with the program's own seams; messages go to standard error.
+// Loads what the main window shows, over the given services, without any window, on a plain
+// event loop, and gives the report exactly as Save would write it.
+std::string GatherReport(const platform::Services& services, platform::MessageBox& messages,
+                         const InternetAddress::Road& road);
+// The same with the build's road to the external address; messages go to standard error.
 std::string GatherReport(const platform::Services& services);
 
 // What main() returns. Work that is still inside a library call (a name query, a server that does

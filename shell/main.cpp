@@ -1,6 +1,6 @@
+#include "platform/Services.h"
 #include "shell/CommandLine.h"
 #include "shell/Program.h"
-#include "platform/Services.h"
 
 #include <QApplication>
 
@@ -79,23 +79,19 @@ int main(int argc, char* argv[]) {
     if (command.action == CommandLine::Action::Version) {
         return Print(VersionText());
     }
-    if (command.action == CommandLine::Action::Report) {
-        // No window is shown, so no display is needed.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     // The services outlive the windows and the application: work that still runs in the
     // background when they have gone uses them (EndProgram).
     const platform::NativeServices native;
+    if (command.action == CommandLine::Action::Report) {
+        // No window, no application, no display: the logic on a plain loop.
+        return EndProgram(Print(GatherReport(native.services())));
+    }
     int status = 0;
     {
         QApplication app(argc, argv);
         NameApplication();
-        if (command.action == CommandLine::Action::Report) {
-            status = Print(GatherReport(native.services()));
-        } else {
-            Program program(native.services());
-            status = program.window().Load() ? QApplication::exec() : 0;
-        }
+        Program program(native.services());
+        status = program.Load() ? QApplication::exec() : 0;
         // The window, then the application go now: a clipboard manager takes over what Copy
         // put on the clipboard before the program ends.
     }

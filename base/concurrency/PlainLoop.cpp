@@ -14,3 +14,14 @@ bool PlainLoop::RunUntil(const std::function<bool()>& done, std::chrono::millise
     }
     return true;
 }
+
+void PlainLoop::RunUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        {
+            std::unique_lock lock(mutex_);
+            woken_.wait(lock, [this] { return pending_; });
+            pending_ = false;
+        }
+        mailbox_.deliver();
+    }
+}

@@ -18,6 +18,8 @@ public:
     // Runs what is posted until `done` holds (asked before the first wait and after each
     // delivery) or `atMost` has passed; true when it held.
     bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds atMost);
+    // The same without a bound.
+    void RunUntil(const std::function<bool()>& done);
 
 private:
     std::mutex mutex_;

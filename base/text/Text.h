@@ -8,6 +8,8 @@ namespace text {
 
 // A-Z to a-z and nothing else, whatever the locale: how names are compared on the network.
 std::string AsciiLower(std::string_view text);
+// a-z to A-Z and nothing else: a host name in capitals.
+std::string AsciiUpper(std::string_view text);
 
 // The text without leading and trailing spaces (U+0020 only: tabs and line breaks stay).
 std::string TrimSpaces(std::string_view text);

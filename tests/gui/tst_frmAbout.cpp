@@ -1,10 +1,10 @@
-#include "views/qt/frmAbout.h"
 #include "logic/about/OnTop.h"
+#include "logic/config/BuildConfig.h"
 #include "platform/posix/PosixPrograms.h"
 #include "platform/posix/QtShell.h"
 #include "platform/posix/RegistryStandIn.h"
 #include "tests/support/MainWindowRig.h"
-#include "logic/config/BuildConfig.h"
+#include "views/qt/frmAbout.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,8 +40,8 @@ frmAbout* OpenAbout(Rig& rig) {
 // The rig's services with real ones in place of the About window's three.
 platform::Services With(Rig& rig, platform::Registry& registry, platform::Programs& programs,
                         platform::Shell& shell) {
-    return {rig.internet, rig.datagrams, rig.metrics, rig.computer, rig.resolver,
-            rig.provider, rig.computer,  registry,    programs,     shell};
+    return {rig.internet, rig.datagrams, rig.metrics, rig.computer, rig.resolver, rig.provider,
+            rig.computer, registry,      programs,    shell,        rig.clock,    rig.files};
 }
 
 template <typename T = QWidget> T* Control(frmAbout* about, const char* name) {

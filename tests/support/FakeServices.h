@@ -1,52 +1,44 @@
 #pragma once
 
-#include "views/qt/ReportClock.h"
-#include "views/qt/SaveDialog.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
 #include "tests/support/FakeInternet.h"
 #include "tests/support/FakePlatform.h"
 
-#include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace fakes {
 
-// Answers each save dialog with the next queued answer (nothing: the user cancelled).
-class Dialog final : public SaveDialog {
+class Clock final : public platform::Clock {
 public:
-    struct Shown {
-        QString title;
-        QString filter;
-        QString fileName;
-    };
-    std::deque<std::optional<QString>> answers;
-    std::vector<Shown> shown;
-
-    std::optional<QString> showSave(QWidget*, const QString& title, const QString& filter,
-                                    const QString& fileName) override {
-        shown.push_back({title, filter, fileName});
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
-
-class Clock final : public ReportClock {
-public:
-    QString date = QStringLiteral("12/7/2026");
-    QString time = QStringLiteral("7:05:09 AM");
+    std::string date = "12/7/2026";
+    std::string time = "7:05:09 AM";
     std::vector<char> reads; // 'd' and 't' in the order read
-    QString dateText() override {
+    std::string dateText() override {
         reads.push_back('d');
         return date;
     }
-    QString timeText() override {
+    std::string timeText() override {
         reads.push_back('t');
         return time;
+    }
+};
+
+// Files in memory; a path in `refused` fails with its reason and keeps what it held.
+class Files final : public platform::Files {
+public:
+    std::map<std::string, std::string> written;
+    std::map<std::string, std::string> refused;
+    std::optional<std::string> replaceFile(const std::string& path,
+                                           const std::string& bytes) override {
+        if (const auto reason = refused.find(path); reason != refused.end()) {
+            return reason->second;
+        }
+        written[path] = bytes;
+        return std::nullopt;
     }
 };
 

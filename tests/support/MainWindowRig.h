@@ -1,11 +1,15 @@
 #pragma once
 
 #include "base/concurrency/Background.h"
-#include "views/qt/frmMain.h"
+#include "logic/presenter/MainPresenter.h"
+#include "platform/posix/PosixFiles.h"
 #include "tests/support/FakeAbout.h"
 #include "tests/support/FakeDatagrams.h"
+#include "tests/support/FakeDialog.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/FakeServices.h"
+#include "views/qt/QtMailbox.h"
+#include "views/qt/frmMain.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,7 +24,8 @@
 
 namespace fakes {
 
-// The main window over fake services, and its controls by name.
+// The main window, the Qt view, over its presenter and fake services (the report's file is a
+// real one), and its controls by name.
 struct MainWindowRig {
     static constexpr char kPage[] = "<html><body><p><b>Your IP: 203.0.113.7</b></p>"
                                     "<p><b>Host:  dsl-7.isp.example </b></p></body></html>";
@@ -34,13 +39,15 @@ struct MainWindowRig {
     fakes::Registry registry;
     fakes::Programs programs;
     fakes::Shell shell;
-    platform::Services services{internet, datagrams, metrics,  computer, resolver,
-                                provider, computer,  registry, programs, shell};
+    fakes::Clock clock;
+    platform::posix::PosixFiles files;
+    platform::Services services{internet, datagrams, metrics,  computer, resolver, provider,
+                                computer, registry,  programs, shell,    clock,    files};
     fakes::Messages messages;
     fakes::Dialog dialog;
-    fakes::Clock clock;
     int ended = 0;
-    std::string stunServers; // none: the address page
+    QtMailbox mailbox;
+    std::unique_ptr<MainPresenter> presenter;
     std::unique_ptr<frmMain> window;
 
     MainWindowRig() { internet.body = kPage; }
@@ -49,22 +56,23 @@ struct MainWindowRig {
         internet.checkGate.open();
         internet.fetchGate.open();
         resolver.gate.open();
-        for (auto& [name, gate] : provider.gates) {
-            gate.open();
-        }
         window.reset();
+        presenter.reset();
         if (!Background::WaitIdle(std::chrono::seconds(10))) {
             qFatal("background work did not end");
         }
     }
     frmMain& make() {
-        window = std::make_unique<frmMain>(
-            services, MainSeams{messages, dialog, clock, [this] { ++ended; }, stunServers});
+        presenter = std::make_unique<MainPresenter>(
+            services, MainPresenter::Seams{messages, mailbox.mailbox(), [this] { ++ended; },
+                                           InternetAddress::RoadOf("")});
+        window = std::make_unique<frmMain>(*presenter, services, messages, dialog);
         return *window;
     }
     // Loads as the program's start does, and waits until the load has ended.
     frmMain& load() {
-        make().Load();
+        make();
+        presenter->Form_Load();
         settle();
         return *window;
     }
@@ -80,24 +88,8 @@ struct MainWindowRig {
         }
         return condition();
     }
-    // Until the load and the list fill have ended: the fakes answer at once unless held.
     void settle() {
-        until([this] { return !window->isLoading() && !busy(); });
-    }
-    // The busy pointer shows while the list fills.
-    bool busy() const { return window->cursor().shape() == Qt::WaitCursor; }
-    // Saves through the Save button into the file, and gives what the file then holds.
-    std::string saveAs(const QString& path) {
-        dialog.answers.push_back(path);
-        QTest::mouseClick(get("cmdSave"), Qt::LeftButton);
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-    }
-    // Loads with the gate shut, and lets the window run until the load has come to it.
-    bool loadHeldAt(Gate& gate) {
-        gate.shut();
-        make().Load();
-        return until([&] { return gate.arrived() > 0; });
+        until([this] { return !presenter->isLoading() && !presenter->record().busy; });
     }
     template <typename T = QWidget> T* get(const char* name) {
         auto* widget = window->findChild<T*>(QString::fromLatin1(name));

@@ -1,4 +1,9 @@
-#include "views/qt/ReportClock.h"
+#include "platform/posix/RegionalClock.h"
+
+#include <QDateTime>
+
+using platform::posix::ShortDateFormat;
+using platform::posix::TimeWithSecondsFormat;
 
 #include <gtest/gtest.h>
 

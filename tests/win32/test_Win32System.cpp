@@ -1,6 +1,8 @@
 #include "logic/computers/clsNetwork.h"
 #include "platform/win32/WNetProvider.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Computer.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Programs.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemMetrics.h"
@@ -90,6 +92,35 @@ TEST(Win32System, OnlyOrdinaryFilesCountAndProgramsStart) {
     ASSERT_TRUE(SetEnvironmentVariableA("VELNOR_TOOLS", "C:\\Tools"));
     EXPECT_EQ(programs.expandEnvironment("%VELNOR_TOOLS%\\info.exe"), "C:\\Tools\\info.exe");
     EXPECT_EQ(programs.expandEnvironment("%VELNOR_UNSET%\\x"), "%VELNOR_UNSET%\\x");
+}
+
+// The report's file: replaced whole, a longer old one included; a missing folder says why and
+// leaves nothing behind.
+TEST(Win32System, FilesAreReplacedWholeOrNotAtAll) {
+    platform::win32::Win32Files files;
+    const std::string folder = TempFolder() + "velnor-files\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "report.txt";
+    ASSERT_EQ(files.replaceFile(path, std::string(5000, 'z')), std::nullopt);
+    ASSERT_EQ(files.replaceFile(path, "new\r\n"), std::nullopt);
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char read[64] = {};
+    DWORD got = 0;
+    ReadFile(file, read, sizeof read, &got, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(std::string(read, got), "new\r\n");
+    const auto failed = files.replaceFile(folder + "missing\\report.txt", "x");
+    ASSERT_TRUE(failed.has_value());
+    EXPECT_FALSE(failed->empty());
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+    // Nothing left beside it: the folder is empty, so it goes.
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+
+    platform::win32::Win32Clock clock;
+    EXPECT_TRUE(std::regex_search(clock.dateText(), std::regex("[0-9]+.[0-9]+.[0-9]+")));
+    EXPECT_TRUE(std::regex_search(clock.timeText(), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}")));
 }
 
 TEST(Win32System, AWindowGoesOnTopAndBackKeepingItsPlace) {

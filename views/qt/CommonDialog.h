@@ -5,20 +5,21 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
-// The main window's save dialog: it keeps the last chosen file and offers it again.
+// The main window's save dialog control: the dialog it shows, owned by the window.
 class CommonDialog final : public QObject {
     Q_OBJECT
 public:
     CommonDialog(SaveDialog& dialog, QObject* parent) : QObject(parent), dialog_(dialog) {}
 
-    QString DialogTitle;
-    QString Filter;
-    QString FileName;
-
-    // False when the user cancelled; FileName then keeps its earlier value.
-    bool ShowSave(QWidget* owner);
+    // The chosen file, or nothing when the user cancelled.
+    std::optional<QString> ShowSave(QWidget* owner, const QString& title, const QString& filter,
+                                    const QString& fileName) {
+        return dialog_.showSave(owner, title, filter, fileName);
+    }
 
 private:
     SaveDialog& dialog_;

@@ -11,8 +11,7 @@ public:
     explicit QtMailbox(QObject* parent = nullptr);
     ~QtMailbox() override;
 
-    Mailbox::Address address() const { return mailbox_.address(); }
-    void close() { mailbox_.close(); }
+    Mailbox& mailbox() { return mailbox_; }
 
 private:
     Q_INVOKABLE void Deliver() { mailbox_.deliver(); }

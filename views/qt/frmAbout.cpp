@@ -1,9 +1,5 @@
 #include "views/qt/frmAbout.h"
 
-#include "logic/about/OnTop.h"
-#include "logic/about/ShexIt.h"
-#include "logic/about/SysInfo.h"
-#include "logic/config/BuildConfig.h"
 #include "views/qt/Controls.h"
 #include "views/qt/Fonts.h"
 #include "views/qt/Screen.h"
@@ -21,10 +17,6 @@ namespace {
 const QColor kBlue(0, 0, 255);
 const QColor kBlack(0, 0, 0);
 
-QString Text(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 QGroupBox* NewFrame(QWidget* parent, const char* name, const QRect& geometry) {
     auto* frame = new QGroupBox(parent);
     frame->setObjectName(QString::fromLatin1(name));
@@ -38,7 +30,7 @@ frmAbout::frmAbout(const platform::Services& services, platform::MessageBox& mes
                    QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      services_(services), messageBox_(messageBox) {
+      presenter_(services, messageBox, static_cast<platform::Shell::Window>(winId())) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowIcon(IconFrom(QStringLiteral("velnor"), {16, 24, 32, 48}));
     setFont(DialogFont(8.25));
@@ -113,13 +105,10 @@ void frmAbout::CreateControls() {
 }
 
 void frmAbout::Form_Load() {
-    OnTop::SetOnTop(services_.shell, static_cast<platform::Shell::Window>(winId()), OnTop::kTrue);
-    setWindowTitle(QStringLiteral("About ") + Text(velnor::kTitle));
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3")
-                            .arg(velnor::kVersionMajor)
-                            .arg(velnor::kVersionMinor)
-                            .arg(velnor::kVersionRevision));
-    lblTitle->setText(Text(velnor::kTitle));
+    presenter_.Form_Load();
+    setWindowTitle(QString::fromUtf8(AboutPresenter::Caption()));
+    lblVersion->setText(QString::fromUtf8(AboutPresenter::Version()));
+    lblTitle->setText(QString::fromUtf8(AboutPresenter::Title()));
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
@@ -157,24 +146,20 @@ void frmAbout::Command2_MouseMove() {
     ShowHand(Command2);
 }
 
-void frmAbout::OpenPage(const std::string& address) {
-    ShexIt::OpenDocument(services_.shell, static_cast<platform::Shell::Window>(winId()), address);
-}
-
 void frmAbout::Command1_Click() {
-    OpenPage(velnor::kWebAddresses[0] + "/Pages/ListBot.html");
+    presenter_.Command1_Click();
 }
 
 void frmAbout::Command2_Click() {
-    OpenPage(velnor::kWebAddresses[0]);
+    presenter_.Command2_Click();
 }
 
 void frmAbout::Image1_Click() {
-    OpenPage(velnor::kWebAddresses[0]);
+    presenter_.Image1_Click();
 }
 
 void frmAbout::picIcon_Click() {
-    OpenPage(velnor::kWebAddresses[0]);
+    presenter_.picIcon_Click();
 }
 
 void frmAbout::Command3_Click() {
@@ -182,9 +167,9 @@ void frmAbout::Command3_Click() {
 }
 
 void frmAbout::Command4_Click() {
-    StartSysInfo();
+    presenter_.Command4_Click();
 }
 
 void frmAbout::StartSysInfo() {
-    SysInfo::StartSysInfo(services_.registry, services_.programs, messageBox_);
+    presenter_.StartSysInfo();
 }

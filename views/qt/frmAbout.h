@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/about/AboutPresenter.h"
 #include "platform/MessageBox.h"
 #include "platform/Services.h"
 
@@ -10,8 +11,8 @@ class QLabel;
 class QPushButton;
 
 // Title, version, description and the legal warning; links to the maker's pages and the
-// system-information tool. Loading it (constructing) runs Form_Load. Of the platform it uses the
-// registry, the programs and the shell.
+// system-information tool: a view of the About window's presenter. Loading it (constructing)
+// runs Form_Load.
 class frmAbout final : public QWidget {
     Q_OBJECT
 public:
@@ -35,10 +36,8 @@ private:
     void Form_Load();
     void Command1_MouseMove();
     void Command2_MouseMove();
-    void OpenPage(const std::string& address);
 
-    const platform::Services& services_;
-    platform::MessageBox& messageBox_;
+    AboutPresenter presenter_;
 
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;

@@ -1,23 +1,15 @@
 #pragma once
 
-#include "views/qt/frmAbout.h"
-#include "views/qt/QtMailbox.h"
-#include "views/qt/ReportClock.h"
-#include "views/qt/SaveDialog.h"
-#include "base/concurrency/Sequence.h"
+#include "logic/presenter/MainPresenter.h"
+#include "logic/presenter/MainView.h"
 #include "platform/MessageBox.h"
 #include "platform/Services.h"
-#include "logic/report/Report.h"
+#include "views/qt/SaveDialog.h"
+#include "views/qt/frmAbout.h"
 
 #include <QIcon>
 #include <QPointer>
 #include <QWidget>
-
-#include <coroutine>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
 
 class CommonDialog;
 class QGroupBox;
@@ -25,115 +17,47 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
-class QTreeWidgetItem;
 
-// The main window's own seams besides the platform services: main() passes the real ones,
-// tests fakes.
-struct MainSeams {
-    platform::MessageBox& messageBox;
-    SaveDialog& saveDialog;
-    ReportClock& clock;
-    // Ends the program once every window is unloaded.
-    std::function<void()> endProgram;
-    // The STUN servers asked for the external address instead of the address page
-    // ("host:port;..."); none: the page.
-    std::string stunServers = {};
-    // Never shown (the report on the command line): the load does not wait for a first paint.
-    bool headless = false;
-};
-
-// The main window. Its thread never waits for the network: the load sequence and the list fill
-// wait for work done in the background, and the window stays free for clicks meanwhile.
-class frmMain final : public QWidget {
+// The main window, a view of the presenter's record: it lays out the controls, shows what the
+// record holds when told, and hands every click to the presenter.
+class frmMain final : public QWidget, public MainView {
     Q_OBJECT
 public:
-    frmMain(const platform::Services& services, MainSeams seams, QWidget* parent = nullptr);
-    ~frmMain() override;
+    // The About window that it opens uses the services and the message box.
+    frmMain(MainPresenter& presenter, const platform::Services& services,
+            platform::MessageBox& messageBox, SaveDialog& saveDialog, QWidget* parent = nullptr);
 
-    // Starts the load sequence as the program's start does; false when the program has ended.
-    bool Load();
-    bool isUnloaded() const { return unloaded_; }
-    // A load sequence runs: it ends without a click of its own.
-    bool isLoading() const;
-    // The report exactly as Save writes it, of what the window shows now.
-    std::string SaveReport();
+    MainPresenter& presenter() { return presenter_; }
 
-    // The handlers; a click on a control runs the same code.
-    void Form_Load();
-    void cmdRefresh2_Click();
-    void cmdClose_Click();
-    void cmdAbout_Click();
-    void cmdRefresh_Click();
-    void cmdReset_Click();
-    void Command1_Click();
-    void cmdCopy_Click();
-    void cmdSave_Click();
-
-signals:
-    // A load sequence has run to its end.
-    void loaded();
+    void captionChanged(Caption caption) override;
+    void infoChanged() override;
+    void rowsCleared() override;
+    void rowAdded() override;
+    void rowAddressChanged(std::size_t row) override;
+    void busyChanged() override;
+    void show() override;
+    std::optional<std::string> askSaveFile(const std::string& title, const std::string& filter,
+                                           const std::string& fileName) override;
+    void setClipboardText(const std::string& text) override;
+    void openAbout() override;
+    void unloadAll() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
-    class MailboxMessages;
-    // co_await FillEnded{window}: until the list fill that runs has ended.
-    // co_await Painted{window}: until the window has first been painted, or a moment has passed
-    // (a window that is never exposed).
-    struct Painted {
-        frmMain& window;
-        bool await_ready() const noexcept { return window.painted_; }
-        void await_suspend(std::coroutine_handle<> waiting);
-        void await_resume() const noexcept {}
-    };
-    struct FillEnded {
-        frmMain& window;
-        bool await_ready() const noexcept { return !window.filling_; }
-        void await_suspend(std::coroutine_handle<> waiting) { window.afterFill_ = waiting; }
-        void await_resume() const noexcept {}
-    };
-
-    void CreateControls();
+    void CreateControls(SaveDialog& saveDialog);
     void SetTabOrder();
-    void Form_Unload();
-    void FillInfoText();
-    void ResetFields();
-    // Adds a row at the end of the computer list; throws when its key is taken. The key is the
-    // name's bytes as they came, so that names that show alike never share one.
-    QTreeWidgetItem* AddRow(const QByteArray& key, const QString& text, const QIcon& smallIcon);
-    QTreeWidgetItem* RowByKey(const QByteArray& key) const;
-    // txtInfo as a byte buffer: what was written reads back byte for byte, also bytes that are
-    // not UTF-8; text put there by other hands reads back as UTF-8.
-    void SetInfoText(std::string bytes);
-    std::string InfoText() const;
-    Report::Stamp ReadClock();
-    Report::Captions Captions() const;
-    void ShowOnce();
-    Sequence LoadSequence();
-    void FillDone();
-    void ResumeAfterPaint();
-    // Runs one step of a sequence; a failing step is abandoned and the sequence goes on. Once
-    // the window is unloaded, no step runs.
-    template <typename StepBody> void Step(StepBody&& body);
-    // co_await Try(work): the work in the background, its result back on this thread; nothing
-    // when it failed.
-    template <typename Work> auto Try(Work work);
-    void ConnectClick(QPushButton* button, void (frmMain::*handler)());
+    void ConnectClick(QPushButton* button, void (MainPresenter::*handler)());
+    QLabel* LabelOf(Caption caption) const;
+    // Tells the presenter once that the window has been painted.
+    void TellPainted();
 
+    MainPresenter& presenter_;
     const platform::Services& services_;
-    MainSeams seams_;
-    bool unloaded_ = false;
-    QtMailbox* mailbox_;
-    // The socket library's messages, from the fill's threads to this one. Shared with the fill,
-    // which may outlive the window when the program ends during a fill.
-    std::shared_ptr<MailboxMessages> fillMessages_;
-    std::optional<Sequence> load_;
-    bool filling_ = false;
-    std::coroutine_handle<> afterFill_;
-    bool painted_ = false;
-    std::coroutine_handle<> afterPaint_;
+    platform::MessageBox& messageBox_;
+    bool paintedTold_ = false;
     QIcon ImageList1;
     // The About window while it is loaded; there is at most one.
     QPointer<frmAbout> about_;
@@ -159,6 +83,5 @@ private:
     QPushButton* cmdRefresh = nullptr;
     QPushButton* Command1 = nullptr;
     QLineEdit* txtInfo = nullptr;
-    std::string infoBytes_; // the bytes last written into txtInfo
     CommonDialog* CD = nullptr;
 };

@@ -1,4 +1,8 @@
-#include "views/qt/ReportClock.h"
+#include "platform/posix/RegionalClock.h"
+
+#include <QDateTime>
+
+namespace platform::posix {
 
 namespace {
 
@@ -44,10 +48,16 @@ QString TimeWithSecondsFormat(const QLocale& locale) {
     return withoutZone.trimmed();
 }
 
-QString RegionalClock::dateText() {
-    return locale_.toString(QDate::currentDate(), ShortDateFormat(locale_));
+std::string RegionalClock::dateText() {
+    return locale_.toString(QDate::currentDate(), ShortDateFormat(locale_))
+        .toLocal8Bit()
+        .toStdString();
 }
 
-QString RegionalClock::timeText() {
-    return locale_.toString(QTime::currentTime(), TimeWithSecondsFormat(locale_));
+std::string RegionalClock::timeText() {
+    return locale_.toString(QTime::currentTime(), TimeWithSecondsFormat(locale_))
+        .toLocal8Bit()
+        .toStdString();
 }
+
+} // namespace platform::posix
