@@ -1,5 +1,6 @@
 #include "neighbourhood/DiscoveryProvider.h"
 
+#include "base/concurrency/Background.h"
 #include "neighbourhood/NetworkNames.h"
 
 #include <algorithm>
@@ -54,17 +55,19 @@ void DiscoveryProvider::StartRun() {
     run_.emplace();
     run_->round = hosts_.round();
     hosts_.Started(run_->round);
+    auto found = std::make_shared<std::promise<std::vector<DiscoveredComputer>>>();
+    run_->found = found->get_future().share();
     try {
-        run_->found = std::async(std::launch::async, Discovered, discover_, window_,
-                                 run_->stop.get_token(), std::ref(hosts_), run_->round, trust_)
-                          .share();
+        Background::Run([found, discover = discover_, window = window_,
+                         stop = run_->stop.get_token(), hosts = &hosts_, round = run_->round,
+                         trust = trust_] {
+            found->set_value(Discovered(discover, window, stop, *hosts, round, trust));
+        });
     } catch (const std::system_error&) {
         // No thread to listen on: this round's discovery found nothing, and lookups need not
         // wait for it.
         hosts_.Ended(run_->round, trust_, {});
-        std::promise<std::vector<DiscoveredComputer>> nothing;
-        nothing.set_value({});
-        run_->found = nothing.get_future().share();
+        found->set_value({});
     }
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "base/concurrency/Background.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 namespace threads {
@@ -21,7 +22,7 @@ public:
 
     template <typename Work> explicit Pending(Work work) : state_(std::make_shared<State>()) {
         try {
-            std::thread([state = state_, work = std::move(work)]() mutable {
+            Background::Run([state = state_, work = std::move(work)]() mutable {
                 T answer{};
                 try {
                     answer = work();
@@ -33,7 +34,7 @@ public:
                     state->answer = std::move(answer);
                 }
                 state->arrived.notify_all();
-            }).detach();
+            });
         } catch (const std::system_error&) {
             // No thread for the call: it is not made, and answers as a failed one.
             state_->answer.emplace();

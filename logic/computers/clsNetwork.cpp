@@ -1,9 +1,12 @@
 #include "logic/computers/clsNetwork.h"
 
+#include "base/concurrency/Background.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -64,13 +67,19 @@ public:
             End(index, open);
             return;
         }
+        auto ended = std::make_shared<std::promise<void>>();
+        std::future<void> running = ended->get_future();
         try {
-            running_.emplace(
-                index, std::async(std::launch::async, [this, index, open] { End(index, open); }));
+            Background::Run([this, index, open, ended] {
+                End(index, open);
+                ended->set_value();
+            });
         } catch (const std::system_error&) {
             // No thread to open it ahead: it opens now.
             End(index, open);
+            return;
         }
+        running_.emplace(index, std::move(running));
     }
 
     // The first of the candidates, in their order, whose open has ended; waits for one.

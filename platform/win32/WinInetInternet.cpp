@@ -1,8 +1,9 @@
 #include "platform/win32/WinInetInternet.h"
 
-#include "platform/common/BufferedReader.h"
-#include "base/text/Text.h"
+#include "base/concurrency/Background.h"
 #include "base/concurrency/Pending.h"
+#include "base/text/Text.h"
+#include "platform/common/BufferedReader.h"
 
 #include <windows.h>
 
@@ -114,9 +115,8 @@ public:
             return nullptr;
         }
         auto transfer = std::make_shared<Transfer>();
-        std::thread worker;
         try {
-            worker = std::thread([transfer, root = root_, url, limits = limits_] {
+            Background::Run([transfer, root = root_, url, limits = limits_] {
                 Fetch(transfer, root, url, limits);
             });
         } catch (const std::system_error&) {
@@ -134,16 +134,10 @@ public:
             }
             transfer->changed.wait_until(lock, limit);
         }
-        const bool finished = transfer->finished;
         const bool opened = transfer->opened;
         transfer->abandoned = true;
         std::string body = transfer->body;
         lock.unlock();
-        if (finished) {
-            worker.join();
-        } else {
-            worker.detach();
-        }
         // No answer at all means the page could not be opened; what arrived is kept.
         if (!opened) {
             return nullptr;
