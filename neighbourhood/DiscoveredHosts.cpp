@@ -24,8 +24,9 @@ void DiscoveredHosts::Started(Round round) {
     }
 }
 
-void DiscoveredHosts::Ended(Round round, Trust trust,
-                            const std::vector<std::pair<std::string, Address>>& learnt) {
+void DiscoveredHosts::Ended(
+    Round round, Trust trust,
+    const std::vector<std::pair<std::string, platform::Ipv4Address>>& learnt) {
     const std::lock_guard lock(mutex_);
     if (round != round_) {
         return;
@@ -43,7 +44,7 @@ void DiscoveredHosts::Ended(Round round, Trust trust,
     changed_.notify_all();
 }
 
-std::optional<DiscoveredHosts::Address> DiscoveredHosts::find(const std::string& name) const {
+std::optional<platform::Ipv4Address> DiscoveredHosts::find(const std::string& name) const {
     const std::lock_guard lock(mutex_);
     const auto it = hosts_.find(text::AsciiLower(name));
     if (it == hosts_.end()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Ipv4Address.h"
+
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -17,7 +19,6 @@ namespace neighbourhood {
 // discoveries start, end, and tell what they learnt. Safe to use from any thread.
 class DiscoveredHosts {
 public:
-    using Address = std::array<std::uint8_t, 4>;
     using Round = std::uint64_t;
     // How far a discovery's word goes: where two disagree on a name, the more trusted stands.
     using Trust = int;
@@ -33,9 +34,9 @@ public:
     // gave; when that discovery heard two addresses for it, which is the impostor cannot be
     // told, and the name has none.
     void Ended(Round round, Trust trust,
-               const std::vector<std::pair<std::string, Address>>& learnt);
+               const std::vector<std::pair<std::string, platform::Ipv4Address>>& learnt);
 
-    std::optional<Address> find(const std::string& name) const;
+    std::optional<platform::Ipv4Address> find(const std::string& name) const;
     // Until every discovery of the current round has ended, or the time is up.
     void AwaitDiscoveries(std::chrono::milliseconds atMost) const;
 
@@ -46,7 +47,7 @@ private:
     int running_ = 0;
     struct Claim {
         Trust trust;
-        std::optional<Address> address; // none when disputed
+        std::optional<platform::Ipv4Address> address; // none when disputed
     };
     std::map<std::string, Claim> hosts_; // by lower-case name
 };

@@ -19,7 +19,7 @@ std::vector<DiscoveredComputer> Discovered(const DiscoveryProvider::Discover& di
                                            DiscoveredHosts& hosts, DiscoveredHosts::Round round,
                                            DiscoveredHosts::Trust trust) {
     std::vector<DiscoveredComputer> found;
-    std::vector<std::pair<std::string, DiscoveredHosts::Address>> learnt;
+    std::vector<std::pair<std::string, platform::Ipv4Address>> learnt;
     try {
         for (DiscoveredComputer& computer : discover(window, std::move(stop))) {
             computer.name = CleanName(computer.name);

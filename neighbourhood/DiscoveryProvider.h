@@ -21,7 +21,7 @@ struct DiscoveredComputer {
     std::string name;
     std::string group; // workgroup or domain
     std::string comment;
-    DiscoveredHosts::Address address{};
+    platform::Ipv4Address address{};
 };
 
 // A network whose computers announce themselves: discovery starts when the walk is prepared or

@@ -38,17 +38,17 @@ RouterProvider::Listing RouterProvider::ReadAll(platform::NetworkProvider& provi
     return entries;
 }
 
-std::optional<DiscoveredHosts::Address> RouterProvider::AddressOf(const std::string& name) {
+std::optional<platform::Ipv4Address> RouterProvider::AddressOf(const std::string& name) {
     const auto known = addresses_.find(text::AsciiLower(name));
     if (known != addresses_.end()) {
         return known->second;
     }
-    std::optional<DiscoveredHosts::Address> address = discovered_.find(name);
+    std::optional<platform::Ipv4Address> address = discovered_.find(name);
     if (!address) {
         const auto host = resolver_.getHostByName(name);
         if (host && !host->addresses.empty() && host->addresses.front().size() == 4) {
             const auto& bytes = host->addresses.front();
-            address = DiscoveredHosts::Address{bytes[0], bytes[1], bytes[2], bytes[3]};
+            address = platform::Ipv4Address{bytes[0], bytes[1], bytes[2], bytes[3]};
         }
     }
     addresses_[text::AsciiLower(name)] = address;

@@ -44,7 +44,7 @@ private:
     static Listing ReadAll(platform::NetworkProvider& provider, const Request& request);
     // Drops computers listed earlier in this walk, and notes the ones kept.
     std::vector<NetResource> KeepNew(std::vector<NetResource> entries);
-    std::optional<DiscoveredHosts::Address> AddressOf(const std::string& name);
+    std::optional<platform::Ipv4Address> AddressOf(const std::string& name);
 
     std::vector<Member> members_;
     platform::SocketLibrary& resolver_;
@@ -58,7 +58,7 @@ private:
         std::string provider;
     };
     std::vector<Listed> listed_;
-    std::map<std::string, std::optional<DiscoveredHosts::Address>> addresses_;
+    std::map<std::string, std::optional<platform::Ipv4Address>> addresses_;
 };
 
 } // namespace neighbourhood

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <array>
+#include "platform/Ipv4Address.h"
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -10,9 +11,6 @@
 #include <vector>
 
 namespace platform {
-
-// An IPv4 address, in network byte order.
-using Ipv4Address = std::array<std::uint8_t, 4>;
 
 struct UdpEndpoint {
     Ipv4Address address{};

@@ -1,8 +1,10 @@
 #include "logic/computers/modIP.h"
 
 #include "base/text/Text.h"
+#include "platform/Ipv4Address.h"
 
 #include <algorithm>
+#include <span>
 
 namespace modIP {
 
@@ -52,14 +54,7 @@ std::string Dotted(const platform::HostEntry& entry) {
     }
     const auto& bytes = entry.addresses.front();
     const std::size_t count = std::min(bytes.size(), static_cast<std::size_t>(entry.addressLength));
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) {
-            text += '.';
-        }
-        text += std::to_string(bytes[i]);
-    }
-    return text;
+    return platform::DottedText(std::span(bytes.data(), count));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "logic/internet/ExternalAddress.h"
 
-#include "logic/internet/Stun.h"
-#include "base/text/Text.h"
 #include "base/concurrency/Pending.h"
+#include "base/text/Text.h"
+#include "logic/internet/Stun.h"
 
 #include <algorithm>
 #include <charconv>
@@ -145,11 +145,6 @@ std::string NameOf(platform::Datagrams& datagrams, const platform::Ipv4Address& 
     // system asks: only a plain host name is shown (no control or invisible characters, no
     // markup, no empty label, no address posing as a name).
     return text::IsPlainHostName(name) ? name : "";
-}
-
-std::string DottedText(const platform::Ipv4Address& address) {
-    return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." +
-           std::to_string(address[2]) + "." + std::to_string(address[3]);
 }
 
 } // namespace ExternalAddress

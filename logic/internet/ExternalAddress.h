@@ -41,7 +41,4 @@ AskStun(platform::Datagrams& datagrams, const std::vector<StunServer>& servers, 
 std::string NameOf(platform::Datagrams& datagrams, const platform::Ipv4Address& address,
                    std::chrono::milliseconds bound = std::chrono::milliseconds(1500));
 
-// Dotted text.
-std::string DottedText(const platform::Ipv4Address& address);
-
 } // namespace ExternalAddress

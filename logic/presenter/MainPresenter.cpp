@@ -27,8 +27,7 @@ private:
 
 MainPresenter::MainPresenter(const platform::Services& services, Seams seams)
     : services_(services), seams_(std::move(seams)),
-      fillMessages_(
-          std::make_shared<MailboxMessages>(seams_.mailbox.address(), seams_.messages)) {}
+      fillMessages_(std::make_shared<MailboxMessages>(seams_.mailbox.address(), seams_.messages)) {}
 
 MainPresenter::~MainPresenter() {
     // Nothing that still runs elsewhere reaches the presenter from now on.
@@ -165,8 +164,7 @@ Sequence MainPresenter::LoadSequence() {
         if (connected) {
             const platform::Ipv4Address address = **asked;
             Step([&] {
-                SetCaption(Caption::ExternalIP,
-                           "Internet IP: " + ExternalAddress::DottedText(address));
+                SetCaption(Caption::ExternalIP, "Internet IP: " + platform::DottedText(address));
             });
             auto naming =
                 Try([datagrams, address] { return ExternalAddress::NameOf(*datagrams, address); });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Ipv4Address.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +47,7 @@ struct Srv {
 };
 
 struct A {
-    std::array<std::uint8_t, 4> address{};
+    platform::Ipv4Address address{};
 };
 
 struct Txt {

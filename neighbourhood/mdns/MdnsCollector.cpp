@@ -1,7 +1,7 @@
 #include "neighbourhood/mdns/MdnsCollector.h"
 
-#include "neighbourhood/NetworkNames.h"
 #include "base/text/Text.h"
+#include "neighbourhood/NetworkNames.h"
 
 #include <set>
 
@@ -51,7 +51,8 @@ std::vector<Question> BrowseQuestions() {
             {kDeviceInfo, kTypePtr, kClassIn}};
 }
 
-Collector::Instance* Collector::FindOrAddInstance(const std::string& name, const IPv4& peer) {
+Collector::Instance* Collector::FindOrAddInstance(const std::string& name,
+                                                  const platform::Ipv4Address& peer) {
     const std::string key = NameKey(name);
     const auto it = instances_.find(key);
     if (it != instances_.end()) {
@@ -68,7 +69,7 @@ Collector::Instance* Collector::FindOrAddInstance(const std::string& name, const
     return &instances_.emplace(key, Instance{name, peer, std::nullopt}).first->second;
 }
 
-void Collector::AddSrv(const Record& record, const Srv& srv, const IPv4& peer) {
+void Collector::AddSrv(const Record& record, const Srv& srv, const platform::Ipv4Address& peer) {
     if (!IsHostService(ServiceOf(record.name)) || HostName(srv.target).empty()) {
         return;
     }
@@ -90,7 +91,7 @@ void Collector::AddSrv(const Record& record, const Srv& srv, const IPv4& peer) {
     instance->host = key;
 }
 
-void Collector::Add(const Message& message, const IPv4& source) {
+void Collector::Add(const Message& message, const platform::Ipv4Address& source) {
     if (!message.IsResponse() || (message.flags & 0x000F) != 0) {
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "neighbourhood/mdns/DnsMessage.h"
+#include "platform/Ipv4Address.h"
 
 #include <array>
 #include <cstddef>
@@ -14,7 +15,7 @@ namespace neighbourhood::mdns {
 
 struct Computer {
     std::string name;
-    std::array<std::uint8_t, 4> address{};
+    platform::Ipv4Address address{};
     bool operator==(const Computer&) const = default;
 };
 
@@ -24,8 +25,6 @@ inline constexpr std::size_t kMaxFollowUps = 64; // questions in one round
 // What one peer may fill of the tables: a computer announces a few services of its own host.
 inline constexpr std::size_t kMaxInstancesPerPeer = 16;
 inline constexpr std::size_t kMaxHostsPerPeer = 4;
-
-using IPv4 = std::array<std::uint8_t, 4>;
 
 // The PTR questions that find the computers: workstations, file servers, devices.
 std::vector<Question> BrowseQuestions();
@@ -40,7 +39,7 @@ class Collector {
 public:
     // Reads every record of a response from the peer at `source`; queries and error answers
     // are ignored.
-    void Add(const Message& message, const IPv4& source);
+    void Add(const Message& message, const platform::Ipv4Address& source);
 
     // SRV and TXT questions for instances whose SRV is missing, A questions for hosts whose
     // address is missing; at most kMaxFollowUps.
@@ -53,27 +52,27 @@ public:
 private:
     struct Instance {
         std::string name;
-        IPv4 peer{};
+        platform::Ipv4Address peer{};
         std::optional<std::string> host; // key into hosts_
     };
     struct Host {
         std::string target;
-        IPv4 peer{};
-        std::optional<IPv4> address;
+        platform::Ipv4Address peer{};
+        std::optional<platform::Ipv4Address> address;
     };
     struct Share {
         std::size_t instances = 0;
         std::size_t hosts = 0;
     };
 
-    Instance* FindOrAddInstance(const std::string& name, const IPv4& peer);
-    void AddSrv(const Record& record, const Srv& srv, const IPv4& peer);
+    Instance* FindOrAddInstance(const std::string& name, const platform::Ipv4Address& peer);
+    void AddSrv(const Record& record, const Srv& srv, const platform::Ipv4Address& peer);
 
     std::vector<std::string> instanceOrder_;
     std::map<std::string, Instance> instances_; // by lower-case name
     std::vector<std::string> hostOrder_;
-    std::map<std::string, Host> hosts_; // by lower-case target
-    std::map<IPv4, Share> shares_;      // what each peer has filled
+    std::map<std::string, Host> hosts_;             // by lower-case target
+    std::map<platform::Ipv4Address, Share> shares_; // what each peer has filled
 };
 
 } // namespace neighbourhood::mdns

@@ -155,7 +155,7 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
                 }
                 const auto message = Decode(buffer, static_cast<std::size_t>(got));
                 if (message && message->id == id) {
-                    IPv4 source{};
+                    platform::Ipv4Address source{};
                     std::memcpy(source.data(), &from.sin_addr, source.size());
                     collector.Add(*message, source);
                 }

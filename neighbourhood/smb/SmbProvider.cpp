@@ -2,6 +2,7 @@
 
 #include "neighbourhood/NetworkNames.h"
 #include "neighbourhood/smb/TcpProbe.h"
+#include "platform/Ipv4Address.h"
 
 #include <libsmbclient.h>
 
@@ -251,11 +252,7 @@ std::optional<std::string> SmbProvider::Reachable(const std::string& server) {
         !CanConnect(host->addresses.front(), {445, 139}, probeWait_)) {
         return std::nullopt;
     }
-    std::string dotted;
-    for (const std::uint8_t byte : host->addresses.front()) {
-        dotted += (dotted.empty() ? "" : ".") + std::to_string(byte);
-    }
-    return dotted;
+    return platform::DottedText(host->addresses.front());
 }
 
 std::optional<std::vector<NetResource>> SmbProvider::Shares(const std::string& server,

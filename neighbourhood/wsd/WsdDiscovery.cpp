@@ -182,7 +182,7 @@ void Receive(const LinkSocket& link, int index, std::vector<char>& buffer, Endpo
         if (matches->resolve) {
             endpoints.OnResolveMatches(*matches);
         } else {
-            IPv4 source{};
+            platform::Ipv4Address source{};
             std::memcpy(source.data(), &from.sin_addr, source.size());
             endpoints.OnProbeMatches(*matches, source, index);
         }

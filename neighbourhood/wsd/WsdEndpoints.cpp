@@ -1,7 +1,7 @@
 #include "neighbourhood/wsd/WsdEndpoints.h"
 
-#include "neighbourhood/NetworkNames.h"
 #include "base/text/Text.h"
+#include "neighbourhood/NetworkNames.h"
 
 #include <arpa/inet.h>
 
@@ -11,7 +11,7 @@
 
 namespace neighbourhood::wsd {
 
-std::string UrlForHost(const std::vector<std::string>& xaddrs, const IPv4& host) {
+std::string UrlForHost(const std::vector<std::string>& xaddrs, const platform::Ipv4Address& host) {
     static constexpr std::string_view kScheme = "http://";
     for (const std::string& url : xaddrs) {
         if (url.size() <= kScheme.size() ||
@@ -51,7 +51,8 @@ void Endpoints::Learn(Endpoint& endpoint, const Match& match) {
     }
 }
 
-void Endpoints::OnProbeMatches(const Matches& matches, const IPv4& source, int link) {
+void Endpoints::OnProbeMatches(const Matches& matches, const platform::Ipv4Address& source,
+                               int link) {
     if (probes_.count(matches.relatesTo) == 0) {
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "neighbourhood/wsd/WsdMessages.h"
+#include "platform/Ipv4Address.h"
 
 #include <array>
 #include <cstddef>
@@ -12,14 +13,12 @@
 
 namespace neighbourhood::wsd {
 
-using IPv4 = std::array<std::uint8_t, 4>;
-
 struct Computer {
     std::string name;
     std::string group; // workgroup, or domain when `domain`
     bool domain = false;
     std::string friendlyName;
-    IPv4 address{};
+    platform::Ipv4Address address{};
 };
 
 // A name request to make: POST BuildGet(endpoint) to url.
@@ -30,7 +29,7 @@ struct Fetch {
 
 // The http://a.b.c.d[:port]/... URL among `xaddrs` that points at `host`; empty when none does.
 // Only that host: an answer must not send the name request anywhere else.
-std::string UrlForHost(const std::vector<std::string>& xaddrs, const IPv4& host);
+std::string UrlForHost(const std::vector<std::string>& xaddrs, const platform::Ipv4Address& host);
 
 // What one peer may fill of the endpoint table: a computer has one endpoint, a device a few.
 inline constexpr std::size_t kMaxEndpointsPerPeer = 16;
@@ -45,7 +44,7 @@ public:
     void ProbeSent(const std::string& messageId) { probes_.insert(messageId); }
     // `link` tells where it was heard, to send the Resolve there. Each source adds at most
     // kMaxEndpointsPerPeer endpoints.
-    void OnProbeMatches(const Matches& matches, const IPv4& source, int link);
+    void OnProbeMatches(const Matches& matches, const platform::Ipv4Address& source, int link);
     // A Resolve for the endpoint went out under this message id.
     void ResolveSent(const std::string& messageId, const std::string& endpoint) {
         resolves_[messageId] = endpoint;
@@ -65,7 +64,7 @@ public:
 
 private:
     struct Endpoint {
-        IPv4 address{};
+        platform::Ipv4Address address{};
         int link = 0;
         bool typesKnown = false;
         bool computer = false;
@@ -82,7 +81,7 @@ private:
     std::set<std::string> probes_;
     std::map<std::string, std::string> resolves_; // message id to endpoint
     std::map<std::string, Endpoint> endpoints_;
-    std::map<IPv4, std::size_t> perPeer_;
+    std::map<platform::Ipv4Address, std::size_t> perPeer_;
 };
 
 } // namespace neighbourhood::wsd

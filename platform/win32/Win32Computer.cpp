@@ -17,9 +17,8 @@ namespace platform::win32 {
 namespace {
 
 std::string Dotted(const in_addr& address) {
-    const auto* b = reinterpret_cast<const unsigned char*>(&address);
-    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-           std::to_string(b[3]);
+    return platform::DottedText(
+        std::span(reinterpret_cast<const std::uint8_t*>(&address), sizeof address));
 }
 
 // The interface of the default IPv4 route with the lowest metric, by index; empty when none.

@@ -219,5 +219,5 @@ TEST(ExternalAddress, TheReverseNameIsShownOnlyWhenPlainAndInTime) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ExternalAddress::NameOf(datagrams, kOutside, 100ms), "");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(ExternalAddress::DottedText(kOutside), "198.51.100.1");
+    EXPECT_EQ(platform::DottedText(kOutside), "198.51.100.1");
 }

@@ -250,7 +250,7 @@ TEST(DnsMessage, DecodesEveryRecordOfARealAnswer) {
 
     const auto addresses = DataOf<mdns::A>(message);
     ASSERT_EQ(addresses.size(), 1u);
-    EXPECT_EQ(addresses[0].address, (std::array<std::uint8_t, 4>{10, 239, 0, 11}));
+    EXPECT_EQ(addresses[0].address, (platform::Ipv4Address{10, 239, 0, 11}));
 
     const auto texts = DataOf<mdns::Txt>(message);
     ASSERT_EQ(texts.size(), 3u);
@@ -377,7 +377,7 @@ TEST(DnsMessage, BrokenRecordDataIsDroppedAndTheRestRead) {
         EXPECT_TRUE(std::holds_alternative<std::monostate>(decoded->records[i].data)) << i;
     }
     EXPECT_EQ(std::get<mdns::A>(decoded->records[4].data).address,
-              (std::array<std::uint8_t, 4>{10, 0, 0, 7}));
+              (platform::Ipv4Address{10, 0, 0, 7}));
 }
 
 TEST(DnsMessage, NamesComeAsTheyAreAndGoBackUnchanged) {
@@ -398,10 +398,10 @@ TEST(DnsMessage, NamesComeAsTheyAreAndGoBackUnchanged) {
 // ---- what the answers tell ----------------------------------------------------------------------
 
 // The peers of the captures, each answering from its own address.
-const mdns::IPv4 kHost1{10, 239, 0, 11};
-const mdns::IPv4 kHost2{10, 239, 0, 12};
-const mdns::IPv4 kHost3{10, 239, 0, 13};
-const mdns::IPv4 kHost4{10, 239, 0, 14};
+const platform::Ipv4Address kHost1{10, 239, 0, 11};
+const platform::Ipv4Address kHost2{10, 239, 0, 12};
+const platform::Ipv4Address kHost3{10, 239, 0, 13};
+const platform::Ipv4Address kHost4{10, 239, 0, 14};
 
 TEST(MdnsCollector, AHostWithEveryServiceIsListedOnce) {
     mdns::Collector collector;
@@ -516,8 +516,8 @@ TEST(MdnsCollector, NamesAreCleanedAndEverythingIsBounded) {
     // their addresses.
     mdns::Collector crowded;
     const auto peer = [](int i) {
-        return mdns::IPv4{10, static_cast<std::uint8_t>(i / 256),
-                          static_cast<std::uint8_t>(i % 256), 1};
+        return platform::Ipv4Address{10, static_cast<std::uint8_t>(i / 256),
+                                     static_cast<std::uint8_t>(i % 256), 1};
     };
     const auto host = [](int i) { return "h" + std::to_string(i) + ".local"; };
     for (int i = 0; i < 1100; ++i) {
@@ -536,14 +536,14 @@ TEST(MdnsCollector, NamesAreCleanedAndEverythingIsBounded) {
 }
 
 TEST(MdnsCollector, EveryPeerSpeaksForItselfAndFillsOnlyItsShare) {
-    const mdns::IPv4 real{10, 0, 0, 5};
-    const mdns::IPv4 rogue{10, 0, 0, 66};
+    const platform::Ipv4Address real{10, 0, 0, 5};
+    const platform::Ipv4Address rogue{10, 0, 0, 66};
     const auto service = [](const std::string& instance, const std::string& target) {
         return mdns::Record{
             instance + "._workstation._tcp.local", mdns::kTypeSrv, mdns::kClassIn, false, 120,
             mdns::Srv{0, 0, 9, target + ".local"}};
     };
-    const auto address = [](const std::string& target, const mdns::IPv4& ip) {
+    const auto address = [](const std::string& target, const platform::Ipv4Address& ip) {
         return mdns::Record{target + ".local", mdns::kTypeA, mdns::kClassIn, false, 120,
                             mdns::A{ip}};
     };

@@ -94,21 +94,21 @@ TEST(NameLookup, WaitsForTheRoundsDiscoveriesAndAsksOnceForAllWhoAsk) {
 }
 
 TEST(DiscoveredHosts, TheMostTrustedDiscoveryKeepsTheNameUnlessItHeardTwoClaims) {
-    using Claims = std::vector<std::pair<std::string, DiscoveredHosts::Address>>;
+    using Claims = std::vector<std::pair<std::string, platform::Ipv4Address>>;
     const Claims real{{"PC", {10, 0, 0, 5}}};
     const Claims rogue{{"pc", {10, 0, 0, 66}}};
     const Claims both{{"PC", {10, 0, 0, 5}}, {"pc", {10, 0, 0, 66}}, {"Pc", {10, 0, 0, 5}}};
     // What each discovery of a round tells, in order, with its trust; what "pc" resolves to.
     const struct {
         std::vector<std::pair<DiscoveredHosts::Trust, Claims>> told;
-        std::optional<DiscoveredHosts::Address> kept;
+        std::optional<platform::Ipv4Address> kept;
     } cases[] = {
-        {{{1, rogue}, {2, real}}, DiscoveredHosts::Address{10, 0, 0, 5}},
-        {{{2, real}, {1, rogue}}, DiscoveredHosts::Address{10, 0, 0, 5}},
-        {{{2, real}, {2, real}}, DiscoveredHosts::Address{10, 0, 0, 5}},
+        {{{1, rogue}, {2, real}}, platform::Ipv4Address{10, 0, 0, 5}},
+        {{{2, real}, {1, rogue}}, platform::Ipv4Address{10, 0, 0, 5}},
+        {{{2, real}, {2, real}}, platform::Ipv4Address{10, 0, 0, 5}},
         {{{2, both}}, std::nullopt},
         {{{2, both}, {1, real}}, std::nullopt},
-        {{{1, both}, {2, real}}, DiscoveredHosts::Address{10, 0, 0, 5}},
+        {{{1, both}, {2, real}}, platform::Ipv4Address{10, 0, 0, 5}},
     };
     for (const auto& c : cases) {
         DiscoveredHosts hosts;

@@ -1,7 +1,7 @@
+#include "logic/computers/clsNetwork.h"
 #include "neighbourhood/DiscoveryProvider.h"
 #include "neighbourhood/NetworkNames.h"
 #include "neighbourhood/RouterProvider.h"
-#include "logic/computers/clsNetwork.h"
 #include "tests/support/FakeNetwork.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST(RouterProvider, ListsEachProvidersComputersInProviderOrder) {
     EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\LAPTOP|\\\\mac-mini|");
     EXPECT_EQ(walk.overlapped, 2);
     // What discovery found resolves by name.
-    EXPECT_EQ(walk.hosts.find("MAC-MINI"), (DiscoveredHosts::Address{10, 0, 0, 7}));
+    EXPECT_EQ(walk.hosts.find("MAC-MINI"), (platform::Ipv4Address{10, 0, 0, 7}));
 }
 
 TEST(RouterProvider, AComputerSeveralProvidersFindIsListedByTheFirstOnly) {
@@ -115,5 +115,5 @@ TEST(DiscoveryProvider, ANameTwoAddressesClaimIsListedOnceAndLearntForNeither) {
     walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 77}}};
     EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\LAPTOP|");
     EXPECT_FALSE(walk.hosts.find("WINPC"));
-    EXPECT_EQ(walk.hosts.find("laptop"), (DiscoveredHosts::Address{10, 0, 0, 6}));
+    EXPECT_EQ(walk.hosts.find("laptop"), (platform::Ipv4Address{10, 0, 0, 6}));
 }

@@ -68,7 +68,7 @@ TEST(WsdEndpoints, FollowsComputersFromProbeMatchToName) {
     EXPECT_EQ(computers[0].name, "DIRECT");
     EXPECT_EQ(computers[0].group, "WORK_GROUP");
     EXPECT_EQ(computers[0].friendlyName, "Direct");
-    EXPECT_EQ(computers[0].address, (wsd::IPv4{10, 0, 0, 3}));
+    EXPECT_EQ(computers[0].address, (platform::Ipv4Address{10, 0, 0, 3}));
 }
 
 TEST(WsdEndpoints, ResolvesToLearnTypesAndGivesUpOnUselessAnswers) {
@@ -86,7 +86,7 @@ TEST(WsdEndpoints, ResolvesToLearnTypesAndGivesUpOnUselessAnswers) {
 }
 
 TEST(WsdEndpoints, AsksOnlyTheHostThatAnswered) {
-    const wsd::IPv4 host{10, 232, 0, 11};
+    const platform::Ipv4Address host{10, 232, 0, 11};
     EXPECT_EQ(wsd::UrlForHost({"http://[fe80::1]/a", "https://10.232.0.11/b",
                                "http://10.232.0.12:5357/c", "HTTP://10.232.0.11:5357/d"},
                               host),

@@ -389,5 +389,5 @@ TEST(WsdMessages, TheCapturedConversationNamesTheComputer) {
     ASSERT_EQ(computers.size(), 1u);
     EXPECT_EQ(computers[0].name, "WSHOST2");
     EXPECT_EQ(computers[0].group, "TESTGROUP");
-    EXPECT_EQ(computers[0].address, (wsd::IPv4{10, 232, 0, 12}));
+    EXPECT_EQ(computers[0].address, (platform::Ipv4Address{10, 232, 0, 12}));
 }
