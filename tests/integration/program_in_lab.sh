@@ -24,10 +24,12 @@ expected=$({
     for name in ${LAB_SWITCHED_OFF:-} ${LAB_NO_ADDRESS:-}; do echo "$name - "; done
 } | sort)
 previous=""
+saved="" saves=0 started=$SECONDS
 for attempt in $(seq 20); do
     sleep 2
     report=$WORK/report-$attempt.txt
     driver_save "$report" || continue
+    saved=$report saves=$((saves + 1))
     listed=$(tr -d '\r' <"$report" | sed -n '/^Network IPs$/,$p' | tail -n +2 | sort)
     # A list that lacks a computer and has not changed since the last save was a walk that
     # missed it (a slow build may still be walking at a save, and a Refresh then starts
@@ -54,8 +56,11 @@ for attempt in $(seq 20); do
     fi
 done
 echo "the report never listed the lab's computers; last report:" >&2
-cat "${report:-/dev/null}" >&2 || true
+cat "${saved:-/dev/null}" >&2 || true
 echo "expected:" >&2
 echo "$expected" >&2
+# The walk's time is fixed however busy the machine is: a starved one shows here.
+echo "$saves of $attempt saves written in $((SECONDS - started)) s;" \
+    "load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores" >&2
 driver_output
 exit 1

@@ -425,9 +425,9 @@ EOF
 }
 
 cmd_install() {
-    install_packages wsdd:wsdd.service avahi-daemon:avahi-daemon.service,avahi-daemon.socket \
+    install_lab_packages "wsdd avahi-daemon smbd nmbd" wsdd:wsdd.service \
+        avahi-daemon:avahi-daemon.service,avahi-daemon.socket \
         samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient nftables iproute2 python3
-    require_no_root_daemons wsdd avahi-daemon smbd nmbd
 }
 
 lab_main "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that discolab.sh builds what its callers rely on and removes all of it again.
 # Needs root, wsdd, avahi-daemon, Samba and nft; exits 77 (skipped) otherwise. Takes about 90 s.
+# Beside the labs runs an avahi-daemon as a desktop runs it.
 set -euo pipefail
 
 DIR=$(cd "$(dirname "$0")" && pwd)
@@ -14,6 +15,7 @@ layouts="modern dual bench10 rogue"
 cleanup() {
     local layout
     for layout in $layouts; do "$LAB" down "$layout" >/dev/null 2>&1 || true; done
+    stop_desktop
     rm -rf "$logs"
 }
 trap cleanup EXIT
@@ -118,6 +120,54 @@ loss_table_gone() { # layout
     ! ip netns exec "vlab-$1-br" nft list tables 2>/dev/null | grep -q velnor_loss
 }
 
+# ---- a desktop's own avahi-daemon -----------------------------------------------------------
+# Run as a desktop runs it, beside the labs: its pid file and socket in /run/avahi-daemon. It
+# runs in a namespace of the test's own, with a veth pair inside it, so that it reaches nothing.
+# An avahi-daemon the machine runs already is the one checked.
+desktop_ns=vtest-desktop desktop_avahi="" started=no made_dir=no
+start_desktop() {
+    ip netns add "$desktop_ns"
+    ip -n "$desktop_ns" link set lo up
+    ip -n "$desktop_ns" link add d0 type veth peer name d1
+    ip -n "$desktop_ns" addr add 192.0.2.1/24 dev d0
+    ip -n "$desktop_ns" link set d0 up
+    ip -n "$desktop_ns" link set d1 up
+    desktop_avahi=$(cat /run/avahi-daemon/pid 2>/dev/null) || true
+    [[ -z $desktop_avahi ]] || ! kill -0 "$desktop_avahi" 2>/dev/null || return 0
+    [[ -d /run/avahi-daemon ]] || made_dir=yes
+    # The system's configuration, but no D-Bus to register with here.
+    sed 's/^\[server\]$/&\nenable-dbus=no/' /etc/avahi/avahi-daemon.conf >"$logs/avahi.conf"
+    ip netns exec "$desktop_ns" avahi-daemon -D --no-rlimits -f "$logs/avahi.conf"
+    for _ in $(seq 50); do [[ -s /run/avahi-daemon/pid ]] && break; sleep 0.1; done
+    desktop_avahi=$(cat /run/avahi-daemon/pid)
+    started=yes
+}
+
+stop_desktop() {
+    if [[ $started == yes ]]; then
+        kill "$desktop_avahi" 2>/dev/null || true
+        for _ in $(seq 30); do [[ -e /proc/$desktop_avahi ]] || break; sleep 0.1; done
+        [[ $made_dir == no ]] || rmdir /run/avahi-daemon 2>/dev/null || true
+    fi
+    ip netns del "$desktop_ns" 2>/dev/null || true
+}
+
+# install_lab_packages in the desktop's namespace beside a wsdd already running there (a
+# stand-in), the package manager stubbed by COMMAND.
+install_beside_desktop() { # command
+    # shellcheck disable=SC2016 # expanded by the inner shell
+    ip netns exec "$desktop_ns" bash -c 'LAB_TAG=install stub=$2; . "$1"
+        (exec -a wsdd sleep 5 &)
+        sleep 0.3
+        install_packages() { eval "$stub"; }
+        install_lab_packages "wsdd avahi-daemon" package' sh "$DIR/labcommon.sh" "$1"
+}
+
+desktop_intact() {
+    kill -0 "$desktop_avahi" &&
+        [[ $(cat /run/avahi-daemon/pid) == "$desktop_avahi" && -S /run/avahi-daemon/socket ]]
+}
+
 # ---- run ---------------------------------------------------------------------------------
 for tool in wsdd avahi-daemon smbd nft; do
     if [[ $EUID -ne 0 ]] || ! command -v "$tool" >/dev/null; then
@@ -130,6 +180,12 @@ check "the query helpers parse what peers send" \
     exits_with 0 "$PY" "$DIR/discolab_helpers_test.py"
 
 check "up refuses a non-root caller with 77" refuses_non_root modern
+
+start_desktop
+check "install leaves a desktop's own daemons alone" \
+    exits_with 0 install_beside_desktop :
+check "install fails on a daemon it started" \
+    exits_with 1 install_beside_desktop '(exec -a avahi-daemon sleep 5 &); sleep 0.3'
 
 links_before=$(root_links)
 # All layouts at once: they must not see each other's peers.
@@ -211,5 +267,6 @@ check "down is idempotent" "$LAB" down modern
 check "a failing up fails" exits_with 1 env DISCOLAB_UP_TIMEOUT=3 "$LAB" up dual
 check "a failing up leaves nothing" nothing_left dual
 check "root network namespace unchanged after down" test "$(root_links)" == "$links_before"
+check "the desktop's avahi-daemon outlives the labs, its pid file and socket too" desktop_intact
 
 report

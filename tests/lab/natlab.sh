@@ -234,8 +234,8 @@ stun_on() {
 }
 
 cmd_install() {
-    install_packages coturn:coturn.service dnsmasq-base nftables iproute2 python3
-    require_no_root_daemons turnserver dnsmasq
+    install_lab_packages "turnserver dnsmasq" coturn:coturn.service dnsmasq-base nftables \
+        iproute2 python3
 }
 
 # `stun off nat`: the layout comes last there.

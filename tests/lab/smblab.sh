@@ -268,8 +268,8 @@ cmd_up() {
 cmd_status() { lab_status ""; }
 
 cmd_install() {
-    install_packages samba:smbd.service,nmbd.service,samba-ad-dc.service smbclient iproute2 python3
-    require_no_root_daemons smbd nmbd
+    install_lab_packages "smbd nmbd" samba:smbd.service,nmbd.service,samba-ad-dc.service \
+        smbclient iproute2 python3
 }
 
 lab_main "$@"
