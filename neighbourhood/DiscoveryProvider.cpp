@@ -1,7 +1,6 @@
 #include "neighbourhood/DiscoveryProvider.h"
 
 #include "base/concurrency/Background.h"
-#include "neighbourhood/NetworkNames.h"
 
 #include <algorithm>
 #include <exception>
@@ -21,10 +20,8 @@ std::vector<DiscoveredComputer> Discovered(const DiscoveryProvider::Discover& di
     std::vector<DiscoveredComputer> found;
     std::vector<std::pair<std::string, platform::Ipv4Address>> learnt;
     try {
+        // Cleaned and capped where they came in; a computer without a name is none.
         for (DiscoveredComputer& computer : discover(window, std::move(stop))) {
-            computer.name = CleanName(computer.name);
-            computer.group = CleanName(computer.group);
-            computer.comment = CleanName(computer.comment, kMaxCommentBytes);
             if (!computer.name.empty()) {
                 learnt.emplace_back(computer.name, computer.address);
                 found.push_back(std::move(computer));

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "neighbourhood/DiscoveredComputer.h"
 #include "neighbourhood/DiscoveredHosts.h"
-#include "platform/common/ListingProvider.h"
+#include "neighbourhood/ListingProvider.h"
 
 #include <chrono>
 #include <functional>
@@ -16,19 +17,11 @@ namespace neighbourhood {
 
 using platform::NetResource;
 
-// A computer that a discovery protocol found.
-struct DiscoveredComputer {
-    std::string name;
-    std::string group; // workgroup or domain
-    std::string comment;
-    platform::Ipv4Address address{};
-};
-
 // A network whose computers announce themselves: discovery starts when the walk is prepared or
 // opens the root, and runs for its window beside the rest; the network lists the computers'
 // groups, each group its computers ("\\NAME"), so that they lie as deep as the servers of any
 // other network. What it finds also goes into the discovered hosts of the round, for lookups.
-class DiscoveryProvider final : public platform::ListingProvider {
+class DiscoveryProvider final : public ListingProvider {
 public:
     // Listens for the window, or until asked to stop.
     using Discover =
@@ -58,8 +51,7 @@ private:
 
     // Ends the running discovery and starts one for the current round. Holds mutex_.
     void StartRun();
-    // The computers of the run that the walk took, waited for; cleaned and capped, the nameless
-    // left out.
+    // The computers of the run that the walk took, waited for.
     std::vector<DiscoveredComputer> Computers();
     NetResource Entry(std::int32_t displayType, std::string remoteName, std::string comment) const;
 

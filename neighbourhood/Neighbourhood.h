@@ -4,8 +4,10 @@
 #include "neighbourhood/DiscoveryProvider.h"
 #include "neighbourhood/NameLookup.h"
 #include "neighbourhood/RouterProvider.h"
+#include "neighbourhood/mdns/MdnsDiscovery.h"
 #include "neighbourhood/smb/SmbModule.h"
-#include "platform/common/Lazy.h"
+#include "neighbourhood/wsd/WsdDiscovery.h"
+#include "platform/posix/Lazy.h"
 
 #include <chrono>
 #include <functional>
@@ -32,19 +34,14 @@ struct Neighbourhood {
     static constexpr DiscoveredHosts::Trust kWsdTrust = 2;
     static constexpr DiscoveredHosts::Trust kMdnsTrust = 1;
 
-    static std::vector<DiscoveredComputer> WsdComputers(std::chrono::milliseconds window,
-                                                        std::stop_token stop);
-    static std::vector<DiscoveredComputer> MdnsComputers(std::chrono::milliseconds window,
-                                                         std::stop_token stop);
-
     DiscoveredHosts discovered;
     NameLookup resolver{discovered};
     // Made when the walk is prepared or first opens it: so the module loads off the window's
     // thread, and after the window is up.
-    platform::LazyNetworkProvider smb;
-    DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, WsdComputers,
+    platform::posix::LazyNetworkProvider smb;
+    DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, wsd::Discover,
                           kDiscoveryWindow,       discovered,   kWsdTrust};
-    DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, MdnsComputers,
+    DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, mdns::Discover,
                            kDiscoveryWindow,        discovered,    kMdnsTrust};
     std::once_flag smbOnce;
     std::unique_ptr<platform::NetworkProvider> smbMade;

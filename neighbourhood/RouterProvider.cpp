@@ -64,19 +64,17 @@ std::vector<NetResource> RouterProvider::KeepNew(std::vector<NetResource> entrie
         }
         const std::string name = ComputerName(entry);
         const std::string provider = entry.provider.value_or("");
-        bool seen = listedNames_.count(text::AsciiLower(name)) > 0;
         // Only a computer whose address discovery learnt can be matched by address, and only
         // with what another provider listed: two names one provider gives at one address are
-        // two computers to it. Listed computers are looked up only then.
-        if (const auto address = seen ? std::nullopt : discovered_.find(name)) {
-            seen = std::any_of(listed_.begin(), listed_.end(), [&](const Listed& other) {
-                return other.provider != provider && AddressOf(other.name) == address;
-            });
+        // two computers to it. Listed computers are looked up only then. (A name listed before
+        // is the list fill's to drop.)
+        if (const auto address = discovered_.find(name)) {
+            if (std::any_of(listed_.begin(), listed_.end(), [&](const Listed& other) {
+                    return other.provider != provider && AddressOf(other.name) == address;
+                })) {
+                continue;
+            }
         }
-        if (seen) {
-            continue;
-        }
-        listedNames_.insert(text::AsciiLower(name));
         listed_.push_back({name, provider});
         kept.push_back(std::move(entry));
     }
@@ -93,7 +91,6 @@ RouterProvider::Listing RouterProvider::List(const Request& request) {
             discovered_.BeginRound();
         }
         prepared_ = false;
-        listedNames_.clear();
         listed_.clear();
         addresses_.clear();
         for (const Member& member : members_) {

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "neighbourhood/DiscoveredHosts.h"
+#include "neighbourhood/ListingProvider.h"
 #include "platform/SocketLibrary.h"
-#include "platform/common/ListingProvider.h"
 
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -16,10 +15,10 @@ using platform::NetResource;
 
 // Several network providers as one, in a fixed order: the root holds each provider's networks,
 // and every other container is opened by the provider that listed it (its provider text). A
-// computer that more than one provider finds is listed by the first of them only: matched by
-// name in any case, or by address across providers, in walk order whatever order the
-// containers open in.
-class RouterProvider final : public platform::ListingProvider {
+// computer that another provider listed before at the address that discovery learnt for it is
+// dropped, in walk order whatever order the containers open in; a name listed before, in any
+// case, is dropped by the list fill.
+class RouterProvider final : public ListingProvider {
 public:
     struct Member {
         std::string name; // the provider text of its entries
@@ -52,7 +51,6 @@ private:
     std::mutex roundMutex_;
     bool prepared_ = false; // a round begun for a walk that has not come yet
     // Of the walk, used in its order only.
-    std::set<std::string> listedNames_; // lower case
     struct Listed {
         std::string name; // as listed, to resolve when needed
         std::string provider;

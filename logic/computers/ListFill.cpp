@@ -1,5 +1,6 @@
 #include "logic/computers/ListFill.h"
 
+#include "base/text/Text.h"
 #include "logic/computers/clsNetwork.h"
 #include "logic/computers/modIP.h"
 
@@ -31,14 +32,15 @@ public:
         : services_(services), events_(std::move(events)), launch_(std::move(launch)) {}
 
     void Walk() {
-        std::set<std::string> listed;
+        std::set<std::string> listed; // lower case
         clsNetwork network(services_.network, services_.localNames);
         network.SetResourceType(platform::net::kTypeAny);
         network.SetParallelOpens(kParallelOpens);
         network.SetServerObserver([&](const clsNetwork::ResourceRecord& record) {
-            // A name that is listed already would take a key the list holds.
+            // A computer is listed once, whichever source names it again, in whatever case:
+            // the one place where a name listed before is dropped.
             for (std::string& name : RowNames(record.remoteName)) {
-                if (listed.insert(name).second) {
+                if (listed.insert(text::AsciiLower(name)).second) {
                     Found(std::move(name));
                 }
             }

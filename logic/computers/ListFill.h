@@ -13,7 +13,7 @@
 // The network computer list, filled off the caller's thread: the walk of the neighbourhood, a row
 // for each server as soon as its place in walk order is final, and the address of each row,
 // several looked up at once, each name once. The rows and their order are those of splitting the
-// walk's server list at "|" after it has ended.
+// walk's server list at "|" after it has ended, without the names listed before in any case.
 namespace ListFill {
 
 inline constexpr std::size_t kParallelOpens = 16;

@@ -94,7 +94,7 @@ private:
     void SetCaption(Caption caption, std::string text);
     void SetInfoText(std::string text);
     void ClearRows();
-    // Adds a row at the end; throws when its key is taken.
+    // Adds a row at the end.
     void AddRow(MainRecord::Row row);
     void SetBusy(bool busy);
     Report::Stamp ReadClock();

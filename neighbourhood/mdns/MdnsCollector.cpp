@@ -148,7 +148,7 @@ std::vector<Computer> Collector::Computers() const {
         const Host& host = hosts_.at(key);
         std::string name = HostName(host.target);
         if (host.address && names.insert(text::AsciiLower(name)).second) {
-            computers.push_back({std::move(name), *host.address});
+            computers.push_back({std::move(name), "local", "", *host.address});
         }
     }
     return computers;

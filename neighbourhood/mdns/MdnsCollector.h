@@ -1,5 +1,6 @@
 #pragma once
 
+#include "neighbourhood/DiscoveredComputer.h"
 #include "neighbourhood/mdns/DnsMessage.h"
 #include "platform/Ipv4Address.h"
 
@@ -13,11 +14,7 @@
 
 namespace neighbourhood::mdns {
 
-struct Computer {
-    std::string name;
-    platform::Ipv4Address address{};
-    bool operator==(const Computer&) const = default;
-};
+using Computer = DiscoveredComputer;
 
 inline constexpr std::size_t kMaxComputers = 1024;
 inline constexpr std::size_t kMaxInstances = 2 * kMaxComputers;

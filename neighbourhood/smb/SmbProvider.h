@@ -1,7 +1,7 @@
 #pragma once
 
+#include "neighbourhood/ListingProvider.h"
 #include "platform/SocketLibrary.h"
-#include "platform/common/ListingProvider.h"
 
 #include <chrono>
 #include <memory>
@@ -18,7 +18,7 @@ using platform::NetResource;
 // The network neighbourhood of SMB on libsmbclient, shaped like a Windows network provider:
 // the root holds one network; the network its workgroups; a workgroup its servers ("\\NAME");
 // a server its disk and printer shares ("\\NAME\share"). Each open asks the network anew.
-class SmbProvider final : public platform::ListingProvider {
+class SmbProvider final : public ListingProvider {
 public:
     static constexpr char kNetworkName[] = "SMB Network";
     static constexpr char kProviderName[] = "SMB";

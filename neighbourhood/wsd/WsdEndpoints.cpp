@@ -120,7 +120,7 @@ void Endpoints::OnComputer(const std::string& endpoint, const ComputerName& name
     if (it == endpoints_.end() || !it->second.computer || it->second.named) {
         return;
     }
-    Computer computer{CleanName(name.name), CleanName(name.group), name.domain,
+    Computer computer{CleanName(name.name), CleanName(name.group),
                       CleanName(name.friendlyName, kMaxCommentBytes), it->second.address};
     if (computer.name.empty()) {
         return;

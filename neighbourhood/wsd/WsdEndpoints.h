@@ -1,5 +1,6 @@
 #pragma once
 
+#include "neighbourhood/DiscoveredComputer.h"
 #include "neighbourhood/wsd/WsdMessages.h"
 #include "platform/Ipv4Address.h"
 
@@ -13,13 +14,7 @@
 
 namespace neighbourhood::wsd {
 
-struct Computer {
-    std::string name;
-    std::string group; // workgroup, or domain when `domain`
-    bool domain = false;
-    std::string friendlyName;
-    platform::Ipv4Address address{};
-};
+using Computer = DiscoveredComputer;
 
 // A name request to make: POST BuildGet(endpoint) to url.
 struct Fetch {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/common/Lazy.h"
+#include "platform/posix/Lazy.h"
 #include "platform/posix/NetworkServices.h"
 
 #include <memory>

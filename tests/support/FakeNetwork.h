@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/EntryCursor.h"
+#include "platform/NetworkProvider.h"
 #include "platform/SocketLibrary.h"
-#include "platform/common/ListingProvider.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/Gate.h"
 

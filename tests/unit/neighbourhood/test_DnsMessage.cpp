@@ -406,7 +406,7 @@ const platform::Ipv4Address kHost4{10, 239, 0, 14};
 TEST(MdnsCollector, AHostWithEveryServiceIsListedOnce) {
     mdns::Collector collector;
     collector.Add(Parse(kWithEverything), kHost1);
-    const std::vector<mdns::Computer> expected{{"mdnshost1", {10, 239, 0, 11}}};
+    const std::vector<mdns::Computer> expected{{"mdnshost1", "local", "", {10, 239, 0, 11}}};
     EXPECT_EQ(collector.Computers(), expected);
     EXPECT_TRUE(collector.Missing().empty());
     collector.Add(Parse(kWithEverything), kHost1); // the answer to a re-query
@@ -418,7 +418,7 @@ TEST(MdnsCollector, AWorkstationAloneIsListedUnderItsHostName) {
     collector.Add(Parse(kWorkstationOnly), kHost3);
     // Not the instance name "MdnsHost3 [02:9b:...]".
     EXPECT_EQ(collector.Computers(),
-              (std::vector<mdns::Computer>{{"MdnsHost3", {10, 239, 0, 13}}}));
+              (std::vector<mdns::Computer>{{"MdnsHost3", "local", "", {10, 239, 0, 13}}}));
 }
 
 TEST(MdnsCollector, AFileServerIsNamedAfterItsHostNotItsInstance) {
@@ -427,7 +427,7 @@ TEST(MdnsCollector, AFileServerIsNamedAfterItsHostNotItsInstance) {
     collector.Add(Parse(kDeviceOnly), kHost4);
     // "Office NAS" is listed as mdnshost2; mdnshost4 has only device information.
     EXPECT_EQ(collector.Computers(),
-              (std::vector<mdns::Computer>{{"mdnshost2", {10, 239, 0, 12}}}));
+              (std::vector<mdns::Computer>{{"mdnshost2", "local", "", {10, 239, 0, 12}}}));
     EXPECT_TRUE(collector.Missing().empty());
 }
 
@@ -453,7 +453,7 @@ TEST(MdnsCollector, AsksForTheMissingSrvAndThenForTheMissingAddress) {
     collector.Add(Parse(kOfficeNasFollowUp), kHost2);
     EXPECT_TRUE(collector.Missing().empty());
     EXPECT_EQ(collector.Computers(),
-              (std::vector<mdns::Computer>{{"mdnshost2", {10, 239, 0, 12}}}));
+              (std::vector<mdns::Computer>{{"mdnshost2", "local", "", {10, 239, 0, 12}}}));
 }
 
 TEST(MdnsCollector, HostNamesMatchWithoutRegardToCase) {
@@ -464,7 +464,7 @@ TEST(MdnsCollector, HostNamesMatchWithoutRegardToCase) {
     ASSERT_EQ(collector.Missing().size(), 1u);
     collector.Add(Parse(kHost3Address), kHost3); // asked as "mdnshost3.local"
     EXPECT_EQ(collector.Computers(),
-              (std::vector<mdns::Computer>{{"MdnsHost3", {10, 239, 0, 13}}}));
+              (std::vector<mdns::Computer>{{"MdnsHost3", "local", "", {10, 239, 0, 13}}}));
 
     // Two services whose SRV targets differ only in case: one computer.
     Bytes twice(0, 3);
@@ -474,7 +474,8 @@ TEST(MdnsCollector, HostNamesMatchWithoutRegardToCase) {
     twice.Pointer(host).RecordHeader(mdns::kTypeA, 4).U16(0x0a00).U16(0x0009);
     mdns::Collector other;
     other.Add(Parse(twice.bytes), {10, 0, 0, 9});
-    EXPECT_EQ(other.Computers(), (std::vector<mdns::Computer>{{"HOST", {10, 0, 0, 9}}}));
+    EXPECT_EQ(other.Computers(),
+              (std::vector<mdns::Computer>{{"HOST", "local", "", {10, 0, 0, 9}}}));
 }
 
 TEST(MdnsCollector, TrustsOnlyAnswersThatFitWhatWasAsked) {
@@ -550,12 +551,13 @@ TEST(MdnsCollector, EveryPeerSpeaksForItselfAndFillsOnlyItsShare) {
     // What the rogue says, and what the collector lists after the real peer has answered.
     const std::pair<std::vector<mdns::Record>, std::vector<mdns::Computer>> cases[] = {
         // An address for the real peer's host: not its own.
-        {{address("real", rogue)}, {{"real", real}}},
+        {{address("real", rogue)}, {{"real", "local", "", real}}},
         // Its own address for the real peer's host, or for the real peer's instance.
-        {{address("real", {10, 0, 0, 66})}, {{"real", real}}},
-        {{service("real", "rogue"), address("rogue", rogue)}, {{"real", real}}},
+        {{address("real", {10, 0, 0, 66})}, {{"real", "local", "", real}}},
+        {{service("real", "rogue"), address("rogue", rogue)}, {{"real", "local", "", real}}},
         // Its own host under its own name: listed, after the real one.
-        {{service("rogue", "rogue"), address("rogue", rogue)}, {{"real", real}, {"rogue", rogue}}},
+        {{service("rogue", "rogue"), address("rogue", rogue)},
+         {{"real", "local", "", real}, {"rogue", "local", "", rogue}}},
     };
     for (const auto& [lies, listed] : cases) {
         mdns::Collector collector;
@@ -576,5 +578,5 @@ TEST(MdnsCollector, EveryPeerSpeaksForItselfAndFillsOnlyItsShare) {
     flooded.Add(Answer({service("real", "real"), address("real", real)}), real);
     const auto computers = flooded.Computers();
     EXPECT_EQ(computers.size(), mdns::kMaxHostsPerPeer + 1);
-    EXPECT_EQ(computers.back(), (mdns::Computer{"real", real}));
+    EXPECT_EQ(computers.back(), (mdns::Computer{"real", "local", "", real}));
 }

@@ -1,3 +1,4 @@
+#include "logic/computers/ListFill.h"
 #include "logic/computers/clsNetwork.h"
 #include "neighbourhood/DiscoveryProvider.h"
 #include "neighbourhood/NetworkNames.h"
@@ -7,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
+#include <mutex>
+#include <thread>
 
 using namespace platform::net;
 using neighbourhood::DiscoveredComputer;
@@ -59,6 +63,30 @@ struct Walk {
         network.Reset();
         return network.GetServerList();
     }
+
+    // The rows the list fill makes of the walk, each followed by "|".
+    std::string listed() {
+        fakes::Messages messages;
+        std::string rows;
+        std::promise<void> ended;
+        ListFill::Events events;
+        events.row = [&rows](const std::string& name) { rows += name + "|"; };
+        events.address = [](const std::string&, const std::string&) {};
+        events.done = [&ended] { ended.set_value(); };
+        std::vector<std::thread> threads;
+        std::mutex launching;
+        ListFill::Start({router, names, resolver, messages}, std::move(events),
+                        [&](std::function<void()> work) {
+                            const std::lock_guard lock(launching);
+                            threads.emplace_back(std::move(work));
+                        });
+        ended.get_future().wait();
+        const std::lock_guard lock(launching);
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        return rows;
+    }
 };
 
 } // namespace
@@ -74,16 +102,19 @@ TEST(RouterProvider, ListsEachProvidersComputersInProviderOrder) {
     EXPECT_EQ(walk.hosts.find("MAC-MINI"), (platform::Ipv4Address{10, 0, 0, 7}));
 }
 
+// The router drops what another provider listed at the address discovery learnt; names listed
+// before, in any case, are the list fill's to drop.
 TEST(RouterProvider, AComputerSeveralProvidersFindIsListedByTheFirstOnly) {
     Walk walk;
-    walk.wsdFound = {{"filesrv", "TESTGROUP", "", {10, 9, 9, 9}}, // SMB's, by name
+    walk.wsdFound = {{"filesrv", "TESTGROUP", "", {10, 9, 9, 9}}, // SMB's name: its address now
                      {"NAS-WIN", "TESTGROUP", "", {10, 0, 0, 2}}, // SMB's, by address
                      {"WINPC", "TESTGROUP", "", {10, 0, 0, 5}},
                      {"WINPC-VM", "TESTGROUP", "", {10, 0, 0, 5}}}; // its own, at one address
-    walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 5}},        // WSD's, by name
+    walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 5}},        // WSD's, by address
                       {"other-name", "local", "", {10, 0, 0, 5}},   // WSD's, by address
                       {"mac-mini", "local", "", {10, 0, 0, 7}}};
     EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\WINPC-VM|\\\\mac-mini|");
+    EXPECT_EQ(walk.listed(), "FILESRV|NAS|WINPC|WINPC-VM|mac-mini|");
 }
 
 TEST(RouterProvider, EveryWalkStartsAfresh) {
@@ -95,14 +126,15 @@ TEST(RouterProvider, EveryWalkStartsAfresh) {
     EXPECT_FALSE(walk.hosts.find("WINPC"));
 }
 
-TEST(DiscoveryProvider, CleansAndCapsNamesAndSkipsNamelessComputers) {
+// Names come cleaned and capped from where their messages came in (the codecs' tests).
+TEST(DiscoveryProvider, SkipsNamelessComputersAndTheLongestCommentEndsNoGroup) {
     Walk walk;
-    // A comment far larger than one read of the walk does not end its workgroup.
-    walk.wsdFound = {{"EVIL|NAME\n", "TESTGROUP", std::string(5000, 'c'), {10, 0, 0, 5}},
-                     {"\x01\x02", "TESTGROUP", "", {10, 0, 0, 6}},
-                     {std::string(300, 'N'), "TESTGROUP", "", {10, 0, 0, 7}},
-                     {"AFTER", "TESTGROUP", "", {10, 0, 0, 8}}};
-    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\EVIL_NAME|\\\\" +
+    walk.wsdFound = {
+        {"BIG", "TESTGROUP", std::string(neighbourhood::kMaxCommentBytes, 'c'), {10, 0, 0, 5}},
+        {"", "TESTGROUP", "", {10, 0, 0, 6}},
+        {std::string(neighbourhood::kMaxNameBytes, 'N'), "TESTGROUP", "", {10, 0, 0, 7}},
+        {"AFTER", "TESTGROUP", "", {10, 0, 0, 8}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\BIG|\\\\" +
                                   std::string(neighbourhood::kMaxNameBytes, 'N') + "|\\\\AFTER|");
 }
 
@@ -113,7 +145,7 @@ TEST(DiscoveryProvider, ANameTwoAddressesClaimIsListedOnceAndLearntForNeither) {
                      {"LAPTOP", "TESTGROUP", "", {10, 0, 0, 6}},
                      {"LAPTOP", "TESTGROUP", "", {10, 0, 0, 6}}};
     walk.mdnsFound = {{"winpc", "local", "", {10, 0, 0, 77}}};
-    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\WINPC|\\\\LAPTOP|");
+    EXPECT_EQ(walk.listed(), "FILESRV|NAS|WINPC|LAPTOP|");
     EXPECT_FALSE(walk.hosts.find("WINPC"));
     EXPECT_EQ(walk.hosts.find("laptop"), (platform::Ipv4Address{10, 0, 0, 6}));
 }

@@ -67,7 +67,7 @@ TEST(WsdEndpoints, FollowsComputersFromProbeMatchToName) {
     ASSERT_EQ(computers.size(), 1u);
     EXPECT_EQ(computers[0].name, "DIRECT");
     EXPECT_EQ(computers[0].group, "WORK_GROUP");
-    EXPECT_EQ(computers[0].friendlyName, "Direct");
+    EXPECT_EQ(computers[0].comment, "Direct");
     EXPECT_EQ(computers[0].address, (platform::Ipv4Address{10, 0, 0, 3}));
 }
 

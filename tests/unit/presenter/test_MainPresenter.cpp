@@ -54,9 +54,9 @@ TEST(MainPresenter, AConnectedLoadWritesEveryCaptionInOrder) {
     // The steps' order: status, the external address and host, the network, the local
     // address and host, the status again.
     using C = Caption;
-    EXPECT_EQ(rig.view.changed, (std::vector<Caption>{C::Status, C::ExternalIP, C::ExternalHost,
-                                                      C::Network, C::LocalIP, C::LocalHost,
-                                                      C::Status}));
+    EXPECT_EQ(rig.view.changed,
+              (std::vector<Caption>{C::Status, C::ExternalIP, C::ExternalHost, C::Network,
+                                    C::LocalIP, C::LocalHost, C::Status}));
 }
 
 // A build without an address page asks STUN servers and the resolver instead; when no server
@@ -164,11 +164,11 @@ TEST(MainPresenter, SaveWritesTheSaveReportExactlyAndOffersTheLastFile) {
     rig.load();
     rig.view.answers = {"/reports/first.txt", std::nullopt};
     rig.presenter->cmdSave_Click();
-    const std::string expected = Report::SaveReport(
-        kStamp, velnor::kWebAddresses,
-        {"Local Host: WORKSTATION-7", "Local IP: 192.168.0.7", "Internet IP: 203.0.113.7",
-         "Host: dsl-7.isp.example"},
-        "None Found - \r\n");
+    const std::string expected =
+        Report::SaveReport(kStamp, velnor::kWebAddresses,
+                           {"Local Host: WORKSTATION-7", "Local IP: 192.168.0.7",
+                            "Internet IP: 203.0.113.7", "Host: dsl-7.isp.example"},
+                           "None Found - \r\n");
     EXPECT_EQ(rig.files.written.at("/reports/first.txt"), expected);
     EXPECT_EQ(rig.record().info, "None Found - \r\n");
     EXPECT_EQ(rig.clock.reads, (std::vector<char>{'d', 't'}));
@@ -189,9 +189,9 @@ TEST(MainPresenter, SaveWritesTheSaveReportExactlyAndOffersTheLastFile) {
     rig.files.refused["/reports/locked.txt"] = "Permission denied";
     rig.view.answers = {"/reports/locked.txt"};
     rig.presenter->cmdSave_Click();
-    EXPECT_EQ(rig.messages.shown, std::vector<std::string>{
-                                      "The report could not be saved to \"/reports/locked.txt\"."
-                                      "\n\nPermission denied"});
+    EXPECT_EQ(rig.messages.shown,
+              std::vector<std::string>{"The report could not be saved to \"/reports/locked.txt\"."
+                                       "\n\nPermission denied"});
 }
 
 TEST(MainPresenter, CopyPutsTheCopyReportOnTheClipboard) {
@@ -235,17 +235,17 @@ TEST(MainPresenter, TheListFillAddsOneRowPerServerWithItsAddress) {
 
 TEST(MainPresenter, TheListFillSkipsDoublesAndShortPartsAndKeepsBytes) {
     Rig rig;
-    // Latin-1 "Mül", then the same in UTF-8: two names, two rows, each name's bytes kept.
+    // A name listed before in any case is dropped. Latin-1 "Mül", then the same in UTF-8: two
+    // names, two rows, each name's bytes kept.
     Servers(rig.provider, {"\\\\ALPHA", "\\\\", "XY", "\\\\GHOST", "\\\\ALPHA", "\\\\B",
-                           "\\\\M\xFCl", "\\\\M\xC3\xBCl"});
+                           "\\\\alpha", "\\\\M\xFCl", "\\\\M\xC3\xBCl"});
     rig.resolver.add("ALPHA", {10, 0, 0, 1});
     rig.resolver.add("B", {10, 0, 0, 2});
     rig.resolver.add("M\xFCl", {10, 0, 0, 3});
     rig.load();
-    EXPECT_EQ(rig.rows(), (std::vector<std::string>{"ALPHA - 10.0.0.1", "GHOST - ",
-                                                    "B - 10.0.0.2", "M\xFCl - 10.0.0.3",
-                                                    "M\xC3\xBCl - "}));
-    // The second ALPHA was never looked up.
+    EXPECT_EQ(rig.rows(), (std::vector<std::string>{"ALPHA - 10.0.0.1", "GHOST - ", "B - 10.0.0.2",
+                                                    "M\xFCl - 10.0.0.3", "M\xC3\xBCl - "}));
+    // The second ALPHA and alpha were never looked up.
     EXPECT_EQ(Sorted(rig.resolver.looked),
               (std::vector<std::string>{"ALPHA", "B", "GHOST", "M\xC3\xBCl", "M\xFCl"}));
     rig.presenter->Command1_Click();

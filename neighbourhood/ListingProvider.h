@@ -1,30 +1,21 @@
 #pragma once
 
+#include "platform/EntryCursor.h"
 #include "platform/NetworkProvider.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
 
-namespace platform {
+namespace neighbourhood {
 
-// The bytes an entry takes in a read's budget.
-std::size_t PackedSize(const NetResource& entry);
-
-// Hands out a container's entries in reads that fit the budget.
-class EntryCursor {
-public:
-    explicit EntryCursor(std::vector<NetResource> entries) : entries_(std::move(entries)) {}
-    ReadOutcome next(std::size_t budget);
-
-private:
-    std::vector<NetResource> entries_;
-    std::size_t position_ = 0;
-};
+using platform::EntryCursor;
+using platform::NetResource;
+using platform::ReadOutcome;
 
 // A provider that lists a container whole when it is opened and hands the list out in reads.
 // Opens may run on several threads at once; reads and closes come from the walk, in its order.
-class ListingProvider : public NetworkProvider {
+class ListingProvider : public platform::NetworkProvider {
 public:
     std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
                                const NetResource* parent) final;
@@ -57,4 +48,4 @@ private:
     Handle next_ = 1;
 };
 
-} // namespace platform
+} // namespace neighbourhood

@@ -1,6 +1,6 @@
-#include "platform/common/Lazy.h"
+#include "platform/posix/Lazy.h"
 
-namespace platform {
+namespace platform::posix {
 
 bool LazyInternet::checkConnection(const std::string& url) {
     Internet* internet = get_();
@@ -60,4 +60,4 @@ void LazyNetworkProvider::close(Handle handle) {
     }
 }
 
-} // namespace platform
+} // namespace platform::posix

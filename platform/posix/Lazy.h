@@ -6,7 +6,7 @@
 
 #include <functional>
 
-namespace platform {
+namespace platform::posix {
 
 // Services made when they are first used, on the thread that uses them: so that what the
 // program loads for them (libraries with many dependencies of their own) comes after its window
@@ -50,4 +50,4 @@ private:
     std::function<NetworkProvider*()> get_;
 };
 
-} // namespace platform
+} // namespace platform::posix
