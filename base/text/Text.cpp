@@ -6,24 +6,27 @@
 
 namespace text {
 
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+namespace {
+
+// The text with the ASCII letters from `first` to `last` moved by `shift`.
+std::string ShiftLetters(std::string_view text, char first, char last, int shift) {
+    std::string shifted(text);
+    for (char& c : shifted) {
+        if (c >= first && c <= last) {
+            c = static_cast<char>(c + shift);
         }
     }
-    return lower;
+    return shifted;
+}
+
+} // namespace
+
+std::string AsciiLower(std::string_view text) {
+    return ShiftLetters(text, 'A', 'Z', 'a' - 'A');
 }
 
 std::string AsciiUpper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
+    return ShiftLetters(text, 'a', 'z', 'A' - 'a');
 }
 
 std::string TrimSpaces(std::string_view text) {

@@ -54,28 +54,7 @@ template <typename Work> auto MainPresenter::Try(Work work) {
 }
 
 void MainPresenter::SetCaption(Caption caption, std::string text) {
-    std::string* field = nullptr;
-    switch (caption) {
-    case Caption::Status:
-        field = &record_.status;
-        break;
-    case Caption::LocalHost:
-        field = &record_.localHost;
-        break;
-    case Caption::LocalIP:
-        field = &record_.localIP;
-        break;
-    case Caption::ExternalIP:
-        field = &record_.externalIP;
-        break;
-    case Caption::ExternalHost:
-        field = &record_.externalHost;
-        break;
-    case Caption::Network:
-        field = &record_.network;
-        break;
-    }
-    *field = std::move(text);
+    record_.caption(caption) = std::move(text);
     if (view_ != nullptr) {
         view_->captionChanged(caption);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/FakeServices.h"
 #include "views/qt/SaveDialog.h"
 
 #include <deque>
@@ -22,12 +23,7 @@ public:
     std::optional<QString> showSave(QWidget*, const QString& title, const QString& filter,
                                     const QString& fileName) override {
         shown.push_back({title, filter, fileName});
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return NextAnswer(answers);
     }
 };
 

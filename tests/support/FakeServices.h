@@ -5,12 +5,23 @@
 #include "tests/support/FakeInternet.h"
 #include "tests/support/FakePlatform.h"
 
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace fakes {
+
+// The next of the answers queued for a dialog; nothing (cancelled) when none is left.
+template <typename T> std::optional<T> NextAnswer(std::deque<std::optional<T>>& answers) {
+    if (answers.empty()) {
+        return std::nullopt;
+    }
+    std::optional<T> answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
 
 class Clock final : public platform::Clock {
 public:

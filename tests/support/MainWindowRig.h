@@ -3,11 +3,8 @@
 #include "base/concurrency/Background.h"
 #include "logic/presenter/MainPresenter.h"
 #include "platform/posix/PosixFiles.h"
-#include "tests/support/FakeAbout.h"
-#include "tests/support/FakeDatagrams.h"
+#include "tests/support/FakeBundle.h"
 #include "tests/support/FakeDialog.h"
-#include "tests/support/FakeNetwork.h"
-#include "tests/support/FakeServices.h"
 #include "views/qt/QtMailbox.h"
 #include "views/qt/frmMain.h"
 
@@ -26,36 +23,16 @@ namespace fakes {
 
 // The main window, the Qt view, over its presenter and fake services (the report's file is a
 // real one), and its controls by name.
-struct MainWindowRig {
-    static constexpr char kPage[] = "<html><body><p><b>Your IP: 203.0.113.7</b></p>"
-                                    "<p><b>Host:  dsl-7.isp.example </b></p></body></html>";
-
-    fakes::FakeInternet internet;
-    fakes::FakeDatagrams datagrams;
-    fakes::Metrics metrics;
-    fakes::Computer computer;
-    fakes::Resolver resolver;
-    fakes::Provider provider;
-    fakes::Registry registry;
-    fakes::Programs programs;
-    fakes::Shell shell;
-    fakes::Clock clock;
-    platform::posix::PosixFiles files;
-    platform::Services services{internet, datagrams, metrics,  computer, resolver, provider,
-                                computer, registry,  programs, shell,    clock,    files};
-    fakes::Messages messages;
+struct MainWindowRig : Bundle<platform::posix::PosixFiles> {
     fakes::Dialog dialog;
     int ended = 0;
     QtMailbox mailbox;
     std::unique_ptr<MainPresenter> presenter;
     std::unique_ptr<frmMain> window;
 
-    MainWindowRig() { internet.body = kPage; }
     // What still runs in the background finishes before the fakes that it uses go.
     ~MainWindowRig() {
-        internet.checkGate.open();
-        internet.fetchGate.open();
-        resolver.gate.open();
+        OpenGates();
         window.reset();
         presenter.reset();
         if (!Background::WaitIdle(std::chrono::seconds(10))) {

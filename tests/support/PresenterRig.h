@@ -3,10 +3,7 @@
 #include "base/concurrency/Background.h"
 #include "base/concurrency/PlainLoop.h"
 #include "logic/presenter/MainPresenter.h"
-#include "tests/support/FakeAbout.h"
-#include "tests/support/FakeDatagrams.h"
-#include "tests/support/FakeNetwork.h"
-#include "tests/support/FakeServices.h"
+#include "tests/support/FakeBundle.h"
 
 #include <chrono>
 #include <cstdio>
@@ -54,12 +51,7 @@ public:
     std::optional<std::string> askSaveFile(const std::string& title, const std::string& filter,
                                            const std::string& fileName) override {
         asked.push_back({title, filter, fileName});
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return NextAnswer(answers);
     }
     void setClipboardText(const std::string& text) override { clipboard.push_back(text); }
     void openAbout() override { ++abouts; }
@@ -71,39 +63,16 @@ private:
 
 // The main window's presenter over fake services, its view a fake, on a plain loop: no
 // toolkit at all.
-struct PresenterRig {
-    static constexpr char kPage[] = "<html><body><p><b>Your IP: 203.0.113.7</b></p>"
-                                    "<p><b>Host:  dsl-7.isp.example </b></p></body></html>";
-
-    fakes::FakeInternet internet;
-    fakes::FakeDatagrams datagrams;
-    fakes::Metrics metrics;
-    fakes::Computer computer;
-    fakes::Resolver resolver;
-    fakes::Provider provider;
-    fakes::Registry registry;
-    fakes::Programs programs;
-    fakes::Shell shell;
-    fakes::Clock clock;
-    fakes::Files files;
-    platform::Services services{internet, datagrams, metrics,  computer, resolver, provider,
-                                computer, registry,  programs, shell,    clock,    files};
-    fakes::Messages messages;
+struct PresenterRig : Bundle<fakes::Files> {
     int ended = 0;
     std::string stunServers; // none: the address page
     PlainLoop loop;
     View view{loop.address()};
     std::unique_ptr<MainPresenter> presenter;
 
-    PresenterRig() { internet.body = kPage; }
     // What still runs in the background finishes before the fakes that it uses go.
     ~PresenterRig() {
-        internet.checkGate.open();
-        internet.fetchGate.open();
-        resolver.gate.open();
-        for (auto& [name, gate] : provider.gates) {
-            gate.open();
-        }
+        OpenGates();
         presenter.reset();
         if (!Background::WaitIdle(std::chrono::seconds(10))) {
             std::fprintf(stderr, "background work did not end\n");

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <array>
 #include <limits>
 
 namespace {
@@ -168,47 +169,13 @@ void frmMain::ConnectClick(QPushButton* button, void (MainPresenter::*handler)()
 }
 
 QLabel* frmMain::LabelOf(Caption caption) const {
-    switch (caption) {
-    case Caption::Status:
-        return lblStatus;
-    case Caption::LocalHost:
-        return lblLHost;
-    case Caption::LocalIP:
-        return lblLIP;
-    case Caption::ExternalIP:
-        return lblExtIP;
-    case Caption::ExternalHost:
-        return lblISP;
-    case Caption::Network:
-        return lblAnswer;
-    }
-    return lblStatus;
+    // In the order of Caption.
+    const std::array<QLabel*, 6> labels{lblStatus, lblLHost, lblLIP, lblExtIP, lblISP, lblAnswer};
+    return labels.at(static_cast<std::size_t>(caption));
 }
 
 void frmMain::captionChanged(Caption caption) {
-    const MainRecord& record = presenter_.record();
-    const std::string* text = nullptr;
-    switch (caption) {
-    case Caption::Status:
-        text = &record.status;
-        break;
-    case Caption::LocalHost:
-        text = &record.localHost;
-        break;
-    case Caption::LocalIP:
-        text = &record.localIP;
-        break;
-    case Caption::ExternalIP:
-        text = &record.externalIP;
-        break;
-    case Caption::ExternalHost:
-        text = &record.externalHost;
-        break;
-    case Caption::Network:
-        text = &record.network;
-        break;
-    }
-    SetCaption(LabelOf(caption), FromLocal(*text));
+    SetCaption(LabelOf(caption), FromLocal(presenter_.record().caption(caption)));
 }
 
 void frmMain::infoChanged() {
