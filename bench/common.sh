@@ -11,6 +11,14 @@ bench_build() { # [package...]
     velnor_build default -DVELNOR_BUILD_TESTS=ON >/dev/null
 }
 
+# The start of a benchmark in a lab: from the repository's root, `runs` as given or the
+# default, the lab layout up.
+bench_in_lab() { # lab-script layout default-runs [runs]
+    cd "$(dirname "${BASH_SOURCE[0]}")/.."
+    runs=${4:-$3}
+    bench_lab_up "$1" "$2"
+}
+
 bench_lab_up() { # lab-script layout
     BENCH_LAB=$1 BENCH_LAYOUT=$2
     # shellcheck disable=SC2119
@@ -34,6 +42,15 @@ ms_of() { # ms_of CMD...: wall time of one run in milliseconds
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 median_of() { printf '%s\n' "$@" | median; }
+
+# The list fill's figures (arrays velnor, firsts, totals) beside smbtree's (reference).
+show_fill_beside_smbtree() {
+    echo "runs: $runs (median wall time, including starting the process in the namespace)"
+    show_ms "velnor list fill" "${velnor[@]}"
+    show_ms "  of which to the first row" "${firsts[@]}"
+    show_ms "  and to the complete list" "${totals[@]}"
+    show_ms "smbtree -U guest%" "${reference[@]}"
+}
 
 # One line of figures: the label, the median of the milliseconds, and every run's.
 show_ms() { # label ms...

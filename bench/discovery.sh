@@ -4,11 +4,9 @@
 # mDNS peers. Needs root; builds what it needs; removes the lab when done.
 #   bench/discovery.sh [RUNS]
 set -euo pipefail
-cd "$(dirname "$0")/.."
-runs=${1:-5}
 # shellcheck source=bench/common.sh
-source bench/common.sh
-bench_lab_up tests/lab/discolab.sh bench10
+source "$(dirname "$0")/common.sh"
+bench_in_lab tests/lab/discolab.sh bench10 5 "${1:-}"
 
 walk() { # walk smb|all: "total_ms found" of one refresh
     bench_exec ./build/bench/velnor_bench_walk "$1" 2>/dev/null |

@@ -6,11 +6,9 @@
 # (the default preset, which names the lab's STUN servers); removes the lab when done.
 #   bench/internet_address.sh [RUNS]
 set -euo pipefail
-cd "$(dirname "$0")/.."
-runs=${1:-7}
 # shellcheck source=bench/common.sh
-source bench/common.sh
-bench_lab_up tests/lab/natlab.sh nat
+source "$(dirname "$0")/common.sh"
+bench_in_lab tests/lab/natlab.sh nat 7 "${1:-}"
 
 # One start: "internet_ms retrieved_ms caption" of velnor_bench_load, clocked in the namespace.
 start() {

@@ -5,11 +5,9 @@
 # needs; removes the lab when done.
 #   bench/neighbourhood.sh [RUNS]
 set -euo pipefail
-cd "$(dirname "$0")/.."
-runs=${1:-5}
 # shellcheck source=bench/common.sh
-source bench/common.sh
-bench_lab_up tests/lab/smblab.sh bench30
+source "$(dirname "$0")/common.sh"
+bench_in_lab tests/lab/smblab.sh bench30 5 "${1:-}"
 
 bench_exec ./build/bench/velnor_bench_walk | tail -n 1
 velnor=() reference=() wins=() firsts=() totals=()
@@ -24,15 +22,9 @@ for _ in $(seq "$runs"); do
     # shellcheck disable=SC2016 # expanded in the namespace
     wins+=("$(ms_of bench_exec sh -c 'smbtree -s "$LAB_CLIENT_SMBCONF_WINS_ONLY" -U guest%')")
 done
-v=$(median_of "${velnor[@]}")
-r=$(median_of "${reference[@]}")
-w=$(median_of "${wins[@]}")
-echo "runs: $runs (median wall time, including starting the process in the namespace)"
-show_ms "velnor list fill" "${velnor[@]}"
-show_ms "  of which to the first row" "${firsts[@]}"
-show_ms "  and to the complete list" "${totals[@]}"
-show_ms "smbtree -U guest%" "${reference[@]}"
+show_fill_beside_smbtree
 show_ms "smbtree, WINS only (reference)" "${wins[@]}"
-awk -v v="$v" -v r="$r" -v w="$w" 'BEGIN {
+awk -v v="$(median_of "${velnor[@]}")" -v r="$(median_of "${reference[@]}")" \
+    -v w="$(median_of "${wins[@]}")" 'BEGIN {
     printf "ratio velnor / smbtree: %.2f\n", v / r
     printf "ratio velnor / smbtree with WINS only: %.2f\n", v / w }'

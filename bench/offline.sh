@@ -40,8 +40,6 @@ for _ in $(seq "$runs"); do
     retrieved+=("$r") main+=("$m") shown+=("$s") returned+=("$l") boxes+=("$b")
 done
 
-r=$(median_of "${retrieved[@]}")
-s=$(median_of "${shown[@]}")
 echo "runs: $runs (median, after one unrecorded start; offscreen platform, network namespace" \
     "with loopback only; from just before the exec)"
 show_ms "status \"Information Retrieved\"" "${retrieved[@]}"
@@ -49,5 +47,5 @@ show_ms "main() entered" "${main[@]}"
 show_ms "window shown (exposed)" "${shown[@]}"
 show_ms "Load() returned" "${returned[@]}"
 echo "message boxes closed by the bench: ${boxes[*]}"
-awk -v r="$r" -v s="$s" 'BEGIN {
+awk -v r="$(median_of "${retrieved[@]}")" -v s="$(median_of "${shown[@]}")" 'BEGIN {
     if (s > 0) printf "ratio information retrieved / window shown: %.2f\n", r / s }'

@@ -7,11 +7,9 @@
 # the walk found all 14 names and the addresses of the 4 live ones.
 #   bench/switched_off.sh [RUNS]    default 5
 set -euo pipefail
-cd "$(dirname "$0")/.."
-runs=${1:-5}
 # shellcheck source=bench/common.sh
-source bench/common.sh
-bench_lab_up tests/lab/smblab.sh switchedoff
+source "$(dirname "$0")/common.sh"
+bench_in_lab tests/lab/smblab.sh switchedoff 5 "${1:-}"
 
 # "MS FOUND/RESOLVED FIRST_ROW_MS TOTAL_MS" of one velnor list fill: wall time as ms_of takes it,
 # then its own count and times to the first row and to the complete list.
@@ -44,20 +42,14 @@ for _ in $(seq "$runs"); do
         bash -c 'exec ./build/velnor_bench_load "${EPOCHREALTIME/./}"' 2>/dev/null |
         awk '{ print $2 }')")
 done
-v=$(median_of "${velnor[@]}")
-r=$(median_of "${reference[@]}")
-s=$(median_of "${servers[@]}")
-echo "runs: $runs (median wall time, including starting the process in the namespace)"
-show_ms "velnor list fill" "${velnor[@]}"
-show_ms "  of which to the first row" "${firsts[@]}"
-show_ms "  and to the complete list" "${totals[@]}"
-show_ms "smbtree -U guest%" "${reference[@]}"
+show_fill_beside_smbtree
 show_ms "smbtree -S -U guest% (no shares)" "${servers[@]}"
 show_ms "program start to Information Retrieved" "${retrieved[@]}"
 echo "velnor names found/resolved in each run: ${found[*]} (a complete list: $want)"
 for f in "${found[@]}"; do
     [[ $f == "$want" ]] || echo "WARNING: a run found $f, not $want: were the dead names still listed?"
 done
-awk -v v="$v" -v r="$r" -v s="$s" 'BEGIN {
+awk -v v="$(median_of "${velnor[@]}")" -v r="$(median_of "${reference[@]}")" \
+    -v s="$(median_of "${servers[@]}")" 'BEGIN {
     printf "ratio velnor / smbtree: %.2f\n", v / r
     printf "ratio velnor / smbtree -S: %.2f\n", v / s }'

@@ -4,13 +4,15 @@
 
 namespace platform {
 
-// The current local date and time as the user's regional settings write them: the short date
-// (with a four-digit year), and the time with seconds. The clock is read anew for each text.
+// The current local date and time as the user's regional settings write them.
 class Clock {
 public:
+    // The short date (with a four-digit year), or the time with seconds.
+    enum class Reading { Date, Time };
+
     virtual ~Clock() = default;
-    virtual std::string dateText() = 0;
-    virtual std::string timeText() = 0;
+    // Reads the clock anew, each time it is asked.
+    virtual std::string read(Reading reading) = 0;
 };
 
 } // namespace platform

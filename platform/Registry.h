@@ -29,6 +29,19 @@ public:
     virtual long queryValue(Key key, const std::string& valueName, std::uint32_t& type,
                             std::vector<std::uint8_t>& data) = 0;
     virtual long closeKey(Key key) = 0;
+
+protected:
+    // What queryValue gives for a value found, as the system does: its type and bytes when the
+    // room offered takes them, kMoreData when it does not.
+    static long Answer(std::uint32_t foundType, const std::vector<std::uint8_t>& found,
+                       std::uint32_t& type, std::vector<std::uint8_t>& data) {
+        if (found.size() > data.size()) {
+            return kMoreData;
+        }
+        type = foundType;
+        data = found;
+        return kSuccess;
+    }
 };
 
 } // namespace platform

@@ -282,8 +282,8 @@ void MainPresenter::Command1_Click() {
 
 Report::Stamp MainPresenter::ReadClock() {
     Report::Stamp stamp;
-    stamp.date = services_.clock.dateText();
-    stamp.time = services_.clock.timeText();
+    stamp.date = services_.clock.read(platform::Clock::Reading::Date);
+    stamp.time = services_.clock.read(platform::Clock::Reading::Time);
     return stamp;
 }
 

@@ -48,16 +48,12 @@ QString TimeWithSecondsFormat(const QLocale& locale) {
     return withoutZone.trimmed();
 }
 
-std::string RegionalClock::dateText() {
-    return locale_.toString(QDate::currentDate(), ShortDateFormat(locale_))
-        .toLocal8Bit()
-        .toStdString();
-}
-
-std::string RegionalClock::timeText() {
-    return locale_.toString(QTime::currentTime(), TimeWithSecondsFormat(locale_))
-        .toLocal8Bit()
-        .toStdString();
+std::string RegionalClock::read(Reading reading) {
+    const QString text =
+        reading == Reading::Date
+            ? locale_.toString(QDate::currentDate(), ShortDateFormat(locale_))
+            : locale_.toString(QTime::currentTime(), TimeWithSecondsFormat(locale_));
+    return text.toLocal8Bit().toStdString();
 }
 
 } // namespace platform::posix

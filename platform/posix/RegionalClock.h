@@ -16,8 +16,7 @@ QString TimeWithSecondsFormat(const QLocale& locale);
 class RegionalClock final : public Clock {
 public:
     explicit RegionalClock(QLocale locale = QLocale::system()) : locale_(std::move(locale)) {}
-    std::string dateText() override;
-    std::string timeText() override;
+    std::string read(Reading reading) override;
 
 private:
     QLocale locale_;

@@ -81,12 +81,7 @@ long RegistryStandIn::queryValue(Key key, const std::string& valueName, std::uin
     if (value == values.end()) {
         return kFileNotFound;
     }
-    if (value->second.data.size() > data.size()) {
-        return kMoreData;
-    }
-    type = value->second.type;
-    data = value->second.data;
-    return kSuccess;
+    return Answer(value->second.type, value->second.data, type, data);
 }
 
 long RegistryStandIn::closeKey(Key key) {

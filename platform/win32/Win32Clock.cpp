@@ -20,19 +20,14 @@ template <typename Format> std::string Written(Format format) {
 
 } // namespace
 
-std::string Win32Clock::dateText() {
+std::string Win32Clock::read(Reading reading) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    return Written([&now](char* buffer, int size) {
-        return GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer, size);
-    });
-}
-
-std::string Win32Clock::timeText() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return Written([&now](char* buffer, int size) {
-        return GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, size);
+    return Written([&now, reading](char* buffer, int size) {
+        return reading == Reading::Date
+                   ? GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer,
+                                    size)
+                   : GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, size);
     });
 }
 

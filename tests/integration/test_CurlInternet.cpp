@@ -18,9 +18,8 @@
 #include <cstring>
 #include <functional>
 
-using testsupport::LoopbackHttpServer;
-using testsupport::SecondsSince;
-using testsupport::ShortLimits;
+// The loopback server, the short limits and the clock of the Internet's tests.
+using namespace testsupport;
 using Clock = std::chrono::steady_clock;
 
 INSTANTIATE_TYPED_TEST_SUITE_P(CurlInternet, InternetContract, platform::posix::CurlInternet);

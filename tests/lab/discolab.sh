@@ -16,17 +16,13 @@
 set -euo pipefail
 
 readonly LAB_TAG=discolab LAB_COMMANDS="up exec loss"
-HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-readonly HERE
 # shellcheck source=labcommon.sh
-. "$HERE/labcommon.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/labcommon.sh"
 
 # Budget for the whole start-up: dual and rogue wait for nmbd's election (~22 s), the rest
 # take ~2 s.
 readonly UP_TIMEOUT=${DISCOLAB_UP_TIMEOUT:-90}
 readonly LAYOUTS="modern dual bench10 rogue"
-# Debian's interpreter, whatever python3 comes first in PATH: wsdd is written for it.
-readonly PYTHON=/usr/bin/python3
 readonly WSDD=/usr/sbin/wsdd
 readonly LOSS_TABLE=velnor_loss
 # A settled computer's announcement period: the master keeps the false names 36 minutes.
@@ -275,10 +271,13 @@ start_hosts() {
 }
 
 # ---- what the client sees ---------------------------------------------------------------
-wsd_seen() { # count
-    client_run "$PYTHON" "$HERE/wsd_query.py" -t 1 -n "$1" 2>>"$CLIENT_DIR/log/wsd_query.err" |
+# The first three fields of each line a query helper prints within a second, until COUNT.
+query_seen() { # helper count
+    client_run "$PYTHON" "$HERE/$1.py" -t 1 -n "$2" 2>>"$CLIENT_DIR/log/$1.err" |
         awk -F'\t' '{ print $1, $2, $3 }' || true
 }
+wsd_seen() { query_seen wsd_query "$1"; }   # count
+mdns_seen() { query_seen mdns_query "$1"; } # count
 
 # "WORKGROUP:NAME" of every false name.
 lie_pairs() {
@@ -294,11 +293,6 @@ browse_after_lies() {
             "$NET.255" "$LIE_PERIOD" ""
     done
     browse_pairs
-}
-
-mdns_seen() { # count
-    client_run "$PYTHON" "$HERE/mdns_query.py" -t 1 -n "$1" 2>>"$CLIENT_DIR/log/mdns_query.err" |
-        awk -F'\t' '{ print $1, $2, $3 }' || true
 }
 
 # ---- lab.env ----------------------------------------------------------------------------

@@ -6,10 +6,8 @@ set -euo pipefail
 
 DIR=$(cd "$(dirname "$0")" && pwd)
 LAB=$DIR/discolab.sh
-PY=/usr/bin/python3
 # shellcheck source=labtesting.sh
 . "$DIR/labtesting.sh"
-logs=$(mktemp -d)
 layouts="modern dual bench10 rogue"
 
 cleanup() {

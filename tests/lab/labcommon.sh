@@ -22,6 +22,13 @@
 #   CLIENT_NS, CLIENT_IP, CLIENT_DIR  the client's namespace, address and home
 # shellcheck shell=bash
 
+# The folder of the lab scripts and their helpers.
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+readonly HERE
+# Debian's interpreter, whatever python3 comes first in PATH: wsdd and the helpers are written
+# for it.
+# shellcheck disable=SC2034 # used by the sourcing scripts
+readonly PYTHON=/usr/bin/python3
 readonly RUN_ROOT=/run/velnor-lab
 readonly SKIP=77
 readonly STOP_GRACE=3       # seconds between TERM and KILL

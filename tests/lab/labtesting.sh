@@ -1,8 +1,13 @@
 # Shared by the lab scripts' self-tests; sourced, not run. Counting checks, and what a lab
-# must leave behind when it goes down. The sourcing script sets LAB (the lab script's path).
+# must leave behind when it goes down. The sourcing script sets LAB (the lab script's path), and
+# removes `logs`, a folder of its own, when it ends.
 # shellcheck shell=bash
 
 passed=0 failed=0
+# Debian's interpreter, which the labs' helpers are written for.
+# shellcheck disable=SC2034 # used by the sourcing scripts
+readonly PY=/usr/bin/python3
+logs=$(mktemp -d)
 
 check() { # description command...
     local what=$1

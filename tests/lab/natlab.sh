@@ -19,15 +19,12 @@
 set -euo pipefail
 
 readonly LAB_TAG=natlab LAB_COMMANDS="up exec stun"
-HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-readonly HERE
 # shellcheck source=labcommon.sh
-. "$HERE/labcommon.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/labcommon.sh"
 
 # up takes about a second; the rest is for a slow machine.
 readonly UP_TIMEOUT=${NATLAB_UP_TIMEOUT:-30}
 readonly LAYOUTS="nat"
-readonly PYTHON=/usr/bin/python3
 readonly STUN_QUERY=$HERE/stun_query.py
 TOOLS=(ip unshare nft turnserver dnsmasq getent "$PYTHON")
 

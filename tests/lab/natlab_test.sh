@@ -5,10 +5,8 @@ set -euo pipefail
 
 DIR=$(cd "$(dirname "$0")" && pwd)
 LAB=$DIR/natlab.sh
-PY=/usr/bin/python3
 # shellcheck source=labtesting.sh
 . "$DIR/labtesting.sh"
-logs=$(mktemp -d)
 
 cleanup() {
     "$LAB" down nat >/dev/null 2>&1 || true

@@ -6,7 +6,6 @@ set -euo pipefail
 LAB=$(cd "$(dirname "$0")" && pwd)/smblab.sh
 # shellcheck source=labtesting.sh
 . "${LAB%/*}/labtesting.sh"
-logs=$(mktemp -d)
 
 cleanup() {
     "$LAB" down basic >/dev/null 2>&1 || true

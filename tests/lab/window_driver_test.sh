@@ -21,6 +21,7 @@ cleanup() {
     fi
     ip netns del "$ns_busy" 2>/dev/null || true
     ip netns del "$ns_driver" 2>/dev/null || true
+    rm -rf "$logs"
 }
 trap cleanup EXIT
 ip netns add "$ns_busy"

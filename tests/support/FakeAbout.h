@@ -51,12 +51,7 @@ public:
         if (it == values.end()) {
             return kFileNotFound;
         }
-        if (it->second.data.size() > data.size()) {
-            return kMoreData;
-        }
-        type = it->second.type;
-        data = it->second.data;
-        return kSuccess;
+        return Answer(it->second.type, it->second.data, type, data);
     }
     long closeKey(Key key) override {
         --openKeys;

@@ -28,13 +28,10 @@ public:
     std::string date = "12/7/2026";
     std::string time = "7:05:09 AM";
     std::vector<char> reads; // 'd' and 't' in the order read
-    std::string dateText() override {
-        reads.push_back('d');
-        return date;
-    }
-    std::string timeText() override {
-        reads.push_back('t');
-        return time;
+    std::string read(Reading reading) override {
+        const bool isDate = reading == Reading::Date;
+        reads.push_back(isDate ? 'd' : 't');
+        return isDate ? date : time;
     }
 };
 

@@ -119,8 +119,10 @@ TEST(Win32System, FilesAreReplacedWholeOrNotAtAll) {
     EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 
     platform::win32::Win32Clock clock;
-    EXPECT_TRUE(std::regex_search(clock.dateText(), std::regex("[0-9]+.[0-9]+.[0-9]+")));
-    EXPECT_TRUE(std::regex_search(clock.timeText(), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}")));
+    using Reading = platform::Clock::Reading;
+    EXPECT_TRUE(std::regex_search(clock.read(Reading::Date), std::regex("[0-9]+.[0-9]+.[0-9]+")));
+    EXPECT_TRUE(
+        std::regex_search(clock.read(Reading::Time), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}")));
 }
 
 TEST(Win32System, AWindowGoesOnTopAndBackKeepingItsPlace) {
