@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Computer.h"
 
+#include "platform/Ipv4Address.h"
 #include "platform/common/LocalAddress.h"
 
 // Winsock 2 first, then the rest of the system headers, then the helper API.
@@ -10,6 +11,8 @@
 #include <iphlpapi.h>
 
 #include <climits>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace platform::win32 {
