@@ -60,6 +60,15 @@ int Print(const std::string& bytes) {
     return 1;
 }
 
+// The window until it closes. The window, then the application go when this returns: a
+// clipboard manager takes over what Copy put on the clipboard before the program ends.
+int RunWindow(int& argc, char* argv[], const platform::Services& services) {
+    QApplication app(argc, argv);
+    NameApplication();
+    Program program(services);
+    return program.Load() ? QApplication::exec() : 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -86,14 +95,5 @@ int main(int argc, char* argv[]) {
         // No window, no application, no display: the logic on a plain loop.
         return EndProgram(Print(GatherReport(native.services())));
     }
-    int status = 0;
-    {
-        QApplication app(argc, argv);
-        NameApplication();
-        Program program(native.services());
-        status = program.Load() ? QApplication::exec() : 0;
-        // The window, then the application go now: a clipboard manager takes over what Copy
-        // put on the clipboard before the program ends.
-    }
-    return EndProgram(status);
+    return EndProgram(RunWindow(argc, argv, native.services()));
 }

@@ -49,7 +49,7 @@ protected:
 private:
     void CreateControls(SaveDialog& saveDialog);
     void SetTabOrder();
-    void ConnectClick(QPushButton* button, void (MainPresenter::*handler)());
+    template <void (MainPresenter::*Handler)()> void ConnectClick(QPushButton* button);
     QLabel* LabelOf(Caption caption) const;
     // Tells the presenter once that the window has been painted.
     void TellPainted();
