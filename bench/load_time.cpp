@@ -10,7 +10,7 @@
 // The status line is read from the event loop, whether Load() runs the sequence through or
 // returns before it ends.
 #include "platform/Services.h"
-#include "shell/Program.h"
+#include "shell/qt/Program.h"
 
 #include <QApplication>
 #include <QLabel>

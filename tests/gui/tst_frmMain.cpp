@@ -2,7 +2,7 @@
 // hands clicks to it. The logic itself is tested without any window (tests/unit/presenter).
 #include "logic/config/BuildConfig.h"
 #include "logic/report/Report.h"
-#include "shell/Program.h"
+#include "shell/Report.h"
 #include "tests/support/MainWindowRig.h"
 
 #include <QClipboard>

@@ -1,15 +1,11 @@
 #pragma once
 
-#include "logic/internet/InternetAddress.h"
 #include "logic/presenter/MainPresenter.h"
-#include "platform/MessageBox.h"
 #include "platform/Services.h"
 #include "views/qt/QtMailbox.h"
 #include "views/qt/QtMessageBox.h"
 #include "views/qt/SaveDialog.h"
 #include "views/qt/frmMain.h"
-
-#include <string>
 
 // The application's name and version, as the desktop shows them.
 void NameApplication();
@@ -30,15 +26,3 @@ private:
     MainPresenter presenter_;
     frmMain window_;
 };
-
-// Loads what the main window shows, over the given services, without any window, on a plain
-// event loop, and gives the report exactly as Save would write it.
-std::string GatherReport(const platform::Services& services, platform::MessageBox& messages,
-                         const InternetAddress::Road& road);
-// The same with the build's road to the external address; messages go to standard error.
-std::string GatherReport(const platform::Services& services);
-
-// What main() returns. Work that is still inside a library call (a name query, a server that does
-// not answer) is not waited for: the program then ends at once, without taking down what that
-// work uses.
-int EndProgram(int status);

@@ -1,33 +1,12 @@
-#include "shell/Program.h"
+#include "shell/Report.h"
 
 #include "base/concurrency/Background.h"
 #include "base/concurrency/PlainLoop.h"
-#include "logic/config/BuildConfig.h"
-
-#include <QApplication>
+#include "logic/presenter/MainPresenter.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-
-void NameApplication() {
-    QApplication::setApplicationName(QString::fromUtf8(velnor::kTitle));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(velnor::kVersionMajor)
-                                            .arg(velnor::kVersionMinor)
-                                            .arg(velnor::kVersionRevision));
-    QApplication::setDesktopFileName(QStringLiteral("velnor"));
-}
-
-Program::Program(const platform::Services& services)
-    : presenter_(services, {messageBox_, mailbox_.mailbox(), [] { QCoreApplication::exit(0); }}),
-      window_(presenter_, services, messageBox_, saveDialog_) {}
-
-bool Program::Load() {
-    presenter_.Form_Load();
-    return !presenter_.isUnloaded();
-}
 
 namespace {
 

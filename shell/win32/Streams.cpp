@@ -1,0 +1,33 @@
+#include "shell/Output.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+bool Valid(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+bool OpenStandardStreams() {
+    // A windowed program has no standard streams of its own: those it was given (a file, a pipe)
+    // stand; otherwise the console it was started from, when there is one; else nothing.
+    const bool given = Valid(GetStdHandle(STD_OUTPUT_HANDLE));
+    if (!given && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        if (!Valid(GetStdHandle(STD_ERROR_HANDLE))) {
+            std::freopen("CONOUT$", "w", stderr);
+        }
+        return true;
+    }
+    if (!given) {
+        std::freopen("NUL", "w", stdout);
+    }
+    if (!Valid(GetStdHandle(STD_ERROR_HANDLE))) {
+        std::freopen("NUL", "w", stderr);
+    }
+    return given;
+}
