@@ -36,5 +36,9 @@ echo "hand.svg -> hand-32.png"
 # icon size as a 256-colour and a 32-bit image, the cursor as two colours.
 python3 make-winres.py ico velnor.ico velnor-48.png velnor-32.png velnor-24.png velnor-16.png
 echo "velnor-{48,32,24,16}.png -> velnor.ico"
+python3 make-winres.py ico network.ico network-48.png network-32.png network-16.png
+python3 make-winres.py ico netpc.ico netpc-48.png netpc-32.png netpc-16.png
+python3 make-winres.py ico brantel-logo.ico brantel-logo.png
+echo "network, netpc and brantel-logo PNGs -> their .ico files"
 python3 make-winres.py cur hand.cur hand-32.png 6 0
 echo "hand-32.png -> hand.cur"

@@ -18,6 +18,17 @@ std::string AboutPresenter::Version() {
            std::to_string(velnor::kVersionMinor) + "." + std::to_string(velnor::kVersionRevision);
 }
 
+const char* AboutPresenter::Disclaimer() {
+    return "Warning: this program is protected by copyright law and international treaties. "
+           "Unauthorized reproduction or distribution of this program, or of any part of it, may "
+           "result in severe civil and criminal penalties.";
+}
+
+const char* AboutPresenter::Description() {
+    return "Shows the addresses under which this computer is known: on the Internet, on the local "
+           "network and in the network neighbourhood.";
+}
+
 void AboutPresenter::Form_Load() {
     OnTop::SetOnTop(services_.shell, window_, OnTop::kTrue);
 }

@@ -18,6 +18,9 @@ public:
     static std::string Caption();
     static std::string Title();
     static std::string Version();
+    // The legal warning and the line that says what the program does.
+    static const char* Disclaimer();
+    static const char* Description();
 
     // Loading the window: it stays above the others.
     void Form_Load();

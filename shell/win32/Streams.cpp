@@ -4,17 +4,18 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <io.h>
+
 namespace {
 
 bool Valid(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
 }
 
-} // namespace
-
-bool OpenStandardStreams() {
-    // A windowed program has no standard streams of its own: those it was given (a file, a pipe)
-    // stand; otherwise the console it was started from, when there is one; else nothing.
+// A windowed program has no standard streams of its own: those it was given (a file, a pipe)
+// stand; otherwise the console it was started from, when there is one; else nothing.
+bool OpenStreams() {
     const bool given = Valid(GetStdHandle(STD_OUTPUT_HANDLE));
     if (!given && AttachConsole(ATTACH_PARENT_PROCESS)) {
         std::freopen("CONOUT$", "w", stdout);
@@ -30,4 +31,13 @@ bool OpenStandardStreams() {
         std::freopen("NUL", "w", stderr);
     }
     return given;
+}
+
+} // namespace
+
+bool OpenStandardStreams() {
+    const bool opened = OpenStreams();
+    // The report's lines end in CR LF already: the runtime must not add another CR.
+    _setmode(_fileno(stdout), _O_BINARY);
+    return opened;
 }

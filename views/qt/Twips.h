@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QRect>
+#include "views/common/Twips.h"
 
-// Window coordinates are kept in twips, 15 to a pixel at 96 dots per inch.
-inline constexpr int TwipsToPixels(int twips) {
-    return twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15);
-}
+#include <QRect>
 
 inline constexpr QRect TwipsRect(int left, int top, int width, int height) {
     return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};

@@ -56,20 +56,15 @@ void frmAbout::CreateControls() {
     }
 
     Frame1 = NewFrame(this, "Frame1", TwipsRect(120, 2405, 4095, 1455));
-    lblDisclaimer = NewLabel(
-        Frame1, "lblDisclaimer",
-        QStringLiteral("Warning: this program is protected by copyright law and international "
-                       "treaties. Unauthorized reproduction or distribution of this program, or "
-                       "of any part of it, may result in severe civil and criminal penalties."),
-        TwipsRect(120, 240, 3870, 1185), false);
+    lblDisclaimer =
+        NewLabel(Frame1, "lblDisclaimer", QString::fromUtf8(AboutPresenter::Disclaimer()),
+                 TwipsRect(120, 240, 3870, 1185), false);
     lblDisclaimer->setWordWrap(true);
     SetTextColor(lblDisclaimer, kBlack);
 
     Frame2 = NewFrame(this, "Frame2", TwipsRect(1560, 840, 3975, 1095));
     lblDescription =
-        NewLabel(Frame2, "lblDescription",
-                 QStringLiteral("Shows the addresses under which this computer is known: on the "
-                                "Internet, on the local network and in the network neighbourhood."),
+        NewLabel(Frame2, "lblDescription", QString::fromUtf8(AboutPresenter::Description()),
                  TwipsRect(120, 180, 3735, 855), false);
     lblDescription->setWordWrap(true);
 

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "views/win32/WinApi.h"
+#include <string>
+#include <vector>
+
+// Controls placed in twips at the window's resolution, and the fonts they use.
+namespace win32view {
+
+// Left, top, width, height, in twips.
+struct Twips {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A font of the program's: its faces in order of preference, its size in points, its weight.
+struct FontSpec {
+    std::vector<const char*> faces;
+    double points = 8.25;
+    bool bold = false;
+};
+FontSpec DialogFont(double points, bool bold = false);
+FontSpec VerdanaFont(double points);
+
+// The resolution of the window (of the screen, before the window exists), in dots per inch.
+int DpiOf(HWND window);
+
+// One control of a window: where it lies in twips (relative to the client area, or to a frame's
+// origin), whether its width follows its text, and its font.
+struct Control {
+    HWND handle = nullptr;
+    Twips at;
+    bool autoSize = false;
+    FontSpec font;
+};
+
+// The controls of one window, and the fonts they use at its resolution.
+class ControlSet {
+public:
+    ControlSet() = default;
+    ControlSet(const ControlSet&) = delete;
+    ControlSet& operator=(const ControlSet&) = delete;
+    ~ControlSet();
+
+    // A child control of the class with the caption, its id and style.
+    HWND Add(HWND parent, const wchar_t* className, const std::string& caption, int id, DWORD style,
+             const Twips& at, const FontSpec& font, bool autoSize = false, DWORD exStyle = 0);
+    // Places every control and gives it its font, at the window's resolution (again after the
+    // resolution changed).
+    void Layout(HWND window);
+    // The caption; a self-sizing control grows or shrinks to it, its left edge fixed.
+    void SetCaption(HWND control, const std::string& text);
+
+private:
+    HFONT FontFor(const FontSpec& spec, int dpi);
+    void Size(const Control& control, int dpi);
+
+    std::vector<Control> controls_;
+    struct Made {
+        std::string face;
+        double points;
+        bool bold;
+        int dpi;
+        HFONT font;
+    };
+    std::vector<Made> fonts_;
+};
+
+// The window's text.
+std::string TextOf(HWND window);
+// The window moved so that it lies in the middle of the screen's work area.
+void CentreOnScreen(HWND window);
+// A window's outer size for this client area at the resolution.
+SIZE WindowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
+                   int dpi);
+
+} // namespace win32view
