@@ -25,8 +25,8 @@ const char* AboutPresenter::Disclaimer() {
 }
 
 const char* AboutPresenter::Description() {
-    return "Shows the addresses under which this computer is known: on the Internet, on the local "
-           "network and in the network neighbourhood.";
+    return "The addresses of this computer: on the Internet, on the local network and in the "
+           "network neighbourhood.";
 }
 
 void AboutPresenter::Form_Load() {

@@ -141,6 +141,24 @@ void ControlSet::SetCaption(HWND control, const std::string& text) {
     }
 }
 
+void ControlSet::SetToolTip(HWND control, const std::string& text) {
+    const HWND parent = GetParent(control);
+    if (tips_ == nullptr) {
+        tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    }
+    std::wstring wide = Wide(text); // copied by the tool tip control
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = wide.data();
+    SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 std::string TextOf(HWND window) {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

@@ -52,12 +52,15 @@ public:
     void Layout(HWND window);
     // The caption; a self-sizing control grows or shrinks to it, its left edge fixed.
     void SetCaption(HWND control, const std::string& text);
+    // The tool tip shown while the pointer rests on the control.
+    void SetToolTip(HWND control, const std::string& text);
 
 private:
     HFONT FontFor(const FontSpec& spec, int dpi);
     void Size(const Control& control, int dpi);
 
     std::vector<Control> controls_;
+    HWND tips_ = nullptr; // goes with the window that owns it
     struct Made {
         std::string face;
         double points;

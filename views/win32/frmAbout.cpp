@@ -9,8 +9,9 @@ using win32view::DialogFont;
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-// Not in the task bar, and with the caption of a dialog.
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME;
+// Not in the task bar, with the caption of a dialog, and on top from the start: Wine does not
+// move a window that is not shown yet to the top when the load asks for it.
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 
 } // namespace
 
@@ -74,11 +75,18 @@ void frmAbout::CreateControls() {
                      {1560, 2040, 2295, 345}, normal);
     Command2 =
         c.Add(w, L"BUTTON", "&Brantel", kAboutCommand2, kButton, {4290, 2040, 1245, 345}, normal);
-    c.Add(w, L"BUTTON", "Clos&e", kAboutCommand3, kButton, {4290, 2777, 1245, 345}, normal);
-    c.Add(w, L"BUTTON", "&System Info", kAboutCommand4, kButton, {4290, 3480, 1245, 345}, normal);
+    const HWND Command3 =
+        c.Add(w, L"BUTTON", "Clos&e", kAboutCommand3, kButton, {4290, 2777, 1245, 345}, normal);
+    const HWND Command4 = c.Add(w, L"BUTTON", "&System Info", kAboutCommand4, kButton,
+                                {4290, 3480, 1245, 345}, normal);
     const HWND Image1 = c.Add(w, L"STATIC", "", kAboutImage1, WS_VISIBLE | SS_ICON | SS_NOTIFY,
                               {4680, 120, 720, 720}, normal);
     SendMessageW(Image1, STM_SETICON, static_cast<WPARAM>(icon(L"IDI_ICON1", 48)), 0);
+    c.SetToolTip(picIcon, "Brantel Software");
+    c.SetToolTip(Command1, "Join our mailing list");
+    c.SetToolTip(Command2, "Visit Brantel");
+    c.SetToolTip(Command3, "Close this window");
+    c.SetToolTip(Command4, "Info about your computer");
 }
 
 void frmAbout::Form_Load() {
