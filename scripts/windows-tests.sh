@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds the logic and the Windows backends with mingw-w64 (preset "windows") and runs their
-# tests under Wine, headless, in a private network namespace with loopback only: the tests
-# start their own HTTP server there, and no name lookup or broadcast leaves the machine.
-# Needs root for the namespace (or unprivileged user namespaces); without either the tests
-# are not run and the script says so.
+# Builds velnor.exe, the logic and the Windows backends with mingw-w64 (preset "windows") and
+# runs their tests under Wine, headless, in a private network namespace with loopback only: the
+# tests start their own HTTP server there, and no name lookup or broadcast leaves the machine.
+# Then the program itself on a virtual screen, beside the Linux program built against the same
+# address page (tests/win32/window_test.sh), and the installer that the "windows-package"
+# workflow builds (tests/win32/msi_test.sh). Needs root for the namespaces (or unprivileged user
+# namespaces); without either the tests are not run and the script says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-velnor_install_missing g++-mingw-w64-x86-64-posix wine wine64 googletest
+velnor_install_missing g++-mingw-w64-x86-64-posix wine wine64 googletest \
+    xvfb xauth openbox python3 iproute2 wixl
 
 echo "== windows build"
 velnor_build windows
@@ -39,4 +42,15 @@ velnor_isolated env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix" WINEDEBUG
         ctest --preset windows --timeout 300 "$@" || status=$?
         wineserver -k || true
         exit $status' windows-tests "$@"
+
+echo "== the Windows program under Wine, beside the Linux program"
+# The Linux program of the same address page, for the reports to compare.
+cmake -S . -B build-windows-peer -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELNOR_BUILD_TESTS=OFF -DVELNOR_WEB_ADDRESS_1=http://www.velnor.test >/dev/null
+cmake --build build-windows-peer
+tests/win32/window_test.sh build-windows build-windows-peer/velnor
+
+echo "== the Windows installer"
+cmake --workflow --preset windows-package >/dev/null
+tests/win32/msi_test.sh build-windows-package
 echo "== windows part: ${SECONDS} s (installs, build and tests)"

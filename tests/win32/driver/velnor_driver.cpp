@@ -11,6 +11,8 @@
 //   velnor_driver close-within CLASS ID MILLISECONDS
 //                                            that button clicked; status 0 when the process
 //                                            ended within the time; prints the time it took
+//   velnor_driver launch EXE CLASS SECONDS   starts the program; prints the milliseconds until
+//                                            a window of the class is visible
 // CLASS is "main", "about" or a window class; ID a control's name (lblStatus, cmdSave ...).
 // Text is written as UTF-8. Status 2 for a wrong command line.
 #include "views/win32/ControlIds.h"
@@ -298,6 +300,30 @@ int CloseWithin(const std::string& windowClass, const std::string& name, DWORD m
     return ended ? 0 : 1;
 }
 
+int Launch(const std::string& program, const std::string& windowClass, double seconds) {
+    std::wstring command = L"\"" + Wide(program) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const ULONGLONG start = GetTickCount64();
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        return 1;
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    // Polled often: the time is what is measured.
+    const ULONGLONG end = start + static_cast<ULONGLONG>(seconds * 1000);
+    while (Find(windowClass) == nullptr) {
+        if (GetTickCount64() >= end) {
+            return 1;
+        }
+        Sleep(2);
+    }
+    std::printf("%llu\n", GetTickCount64() - start);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -349,6 +375,9 @@ int main(int argc, char* argv[]) {
     }
     if (command == "clipboard" && args.size() == 1) {
         return Clipboard();
+    }
+    if (command == "launch" && args.size() == 4) {
+        return Launch(args[1], args[2], number(3));
     }
     if (command == "close-within" && args.size() == 4) {
         return CloseWithin(args[1], args[2], static_cast<DWORD>(number(3)));
