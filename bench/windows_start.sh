@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows program under Wine: start to visible window, velnor.exe against a bare Win32 window
-# of the same size (bench/bare_window.cpp), run by run in turn, on Xvfb in a private network
+# of the same size (bench/bare_win32_window.cpp), run by run in turn, on Xvfb in a private network
 # namespace with loopback only (the program starts its load as it starts). Times are taken by a
 # Windows program polling every 2 ms for the window (velnor_driver launch), with the wineserver
 # already running. Also the sizes of the executable and the installer. Needs root or user
