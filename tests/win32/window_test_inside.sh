@@ -121,7 +121,7 @@ ended || fail "Wine still runs the program"
 echo hang >"$WORK/page"
 : >"$WORK/requests"
 start_velnor
-for _ in $(seq 100); do [ -s "$WORK/requests" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$WORK/requests" ] && break; sleep 0.1; done
 [ -s "$WORK/requests" ] || fail "the page was not asked for"
 close_now "while the page comes"
 ended || fail "Wine still runs the program"

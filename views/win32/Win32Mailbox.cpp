@@ -23,15 +23,9 @@ Win32Mailbox::~Win32Mailbox() {
 }
 
 LRESULT CALLBACK Win32Mailbox::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == WM_APP) {
-        if (auto* self =
-                reinterpret_cast<Win32Mailbox*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
-            self->mailbox_.deliver();
-        }
+    auto* self = win32view::OwnerOf<Win32Mailbox>(window, message, lParam);
+    if (message == WM_APP && self != nullptr) {
+        self->mailbox_.deliver();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -15,6 +15,7 @@ public:
     Mailbox& mailbox() { return mailbox_; }
 
 private:
+    template <typename Owner> friend Owner* win32view::OwnerOf(HWND, UINT, LPARAM);
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM, LPARAM);
 
     HWND window_ = nullptr;

@@ -105,13 +105,7 @@ void frmAbout::Show() {
 }
 
 LRESULT CALLBACK frmAbout::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<frmAbout*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = win32view::OwnerOf<frmAbout>(window, message, lParam);
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }

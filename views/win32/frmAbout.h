@@ -25,6 +25,7 @@ public:
     void Show();
 
 private:
+    template <typename Owner> friend Owner* win32view::OwnerOf(HWND, UINT, LPARAM);
     ~frmAbout();
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);

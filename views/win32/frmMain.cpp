@@ -290,13 +290,7 @@ LRESULT frmMain::Colour(HDC context, HWND control) {
 }
 
 LRESULT CALLBACK frmMain::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = win32view::OwnerOf<frmMain>(window, message, lParam);
     return self != nullptr ? self->Handle(message, wParam, lParam)
                            : DefWindowProcW(window, message, wParam, lParam);
 }

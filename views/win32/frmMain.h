@@ -39,6 +39,7 @@ public:
     void unloadAll() override;
 
 private:
+    template <typename Owner> friend Owner* win32view::OwnerOf(HWND, UINT, LPARAM);
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
