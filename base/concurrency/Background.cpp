@@ -1,9 +1,17 @@
 #include "base/concurrency/Background.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#endif
 
 namespace Background {
 
@@ -21,6 +29,31 @@ Count& Running() {
     return *count;
 }
 
+// The work on a thread of its own, which nobody joins.
+void Start(std::function<void()> body) {
+#ifdef _WIN32
+    // The system's own thread: under Wine, a detached std::thread of mingw-w64's thread library
+    // made just as another one ended has now and then never begun to run.
+    auto owned = std::make_unique<std::function<void()>>(std::move(body));
+    const auto thread = _beginthreadex(
+        nullptr, 0,
+        [](void* given) -> unsigned {
+            const std::unique_ptr<std::function<void()>> run(
+                static_cast<std::function<void()>*>(given));
+            (*run)();
+            return 0;
+        },
+        owned.get(), 0, nullptr);
+    if (thread == 0) {
+        throw std::system_error(errno, std::generic_category(), "_beginthreadex");
+    }
+    owned.release();
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+#else
+    std::thread(std::move(body)).detach();
+#endif
+}
+
 } // namespace
 
 void Run(std::function<void()> work) {
@@ -30,7 +63,7 @@ void Run(std::function<void()> work) {
         ++count.running;
     }
     try {
-        std::thread([work = std::move(work), &count]() mutable {
+        Start([work = std::move(work), &count]() mutable {
             try {
                 work();
             } catch (const std::exception&) {
@@ -41,7 +74,7 @@ void Run(std::function<void()> work) {
             const std::lock_guard lock(count.mutex);
             --count.running;
             count.idle.notify_all();
-        }).detach();
+        });
     } catch (...) {
         // No thread (the system has none left): nothing runs, and the caller learns it.
         const std::lock_guard lock(count.mutex);
