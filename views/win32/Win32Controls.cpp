@@ -35,11 +35,11 @@ bool FaceInstalled(const char* face) {
 
 } // namespace
 
-FontSpec DialogFont(double points, bool bold) {
+FontChoice DialogFont(double points, bool bold) {
     return {{"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Arial"}, points, bold};
 }
 
-FontSpec VerdanaFont(double points) {
+FontChoice VerdanaFont(double points) {
     return {{"Verdana", "Tahoma", "Arial"}, points, false};
 }
 
@@ -61,30 +61,30 @@ ControlSet::~ControlSet() {
     }
 }
 
-HFONT ControlSet::FontFor(const FontSpec& spec, int dpi) {
+HFONT ControlSet::FontFor(const FontChoice& choice, int dpi) {
     for (const Made& made : fonts_) {
-        if (made.points == spec.points && made.bold == spec.bold && made.dpi == dpi &&
-            made.face == spec.faces.front()) {
+        if (made.points == choice.points && made.bold == choice.bold && made.dpi == dpi &&
+            made.face == choice.faces.front()) {
             return made.font;
         }
     }
-    const char* face = spec.faces.back();
-    for (const char* candidate : spec.faces) {
+    const char* face = choice.faces.back();
+    for (const char* candidate : choice.faces) {
         if (FaceInstalled(candidate)) {
             face = candidate;
             break;
         }
     }
     const HFONT font =
-        CreateFontW(-PointsToPixels(spec.points, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
+        CreateFontW(-PointsToPixels(choice.points, dpi), 0, 0, 0, choice.bold ? FW_BOLD : FW_NORMAL,
                     FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, Wide(face).c_str());
-    fonts_.push_back({spec.faces.front(), spec.points, spec.bold, dpi, font});
+    fonts_.push_back({choice.faces.front(), choice.points, choice.bold, dpi, font});
     return font;
 }
 
 HWND ControlSet::Add(HWND parent, const wchar_t* className, const std::string& caption, int id,
-                     DWORD style, const Twips& at, const FontSpec& font, bool autoSize,
+                     DWORD style, const Twips& at, const FontChoice& font, bool autoSize,
                      DWORD exStyle) {
     const HWND handle = CreateWindowExW(
         exStyle, className, Wide(caption).c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,

@@ -16,13 +16,13 @@ struct Twips {
 };
 
 // A font of the program's: its faces in order of preference, its size in points, its weight.
-struct FontSpec {
+struct FontChoice {
     std::vector<const char*> faces;
     double points = 8.25;
     bool bold = false;
 };
-FontSpec DialogFont(double points, bool bold = false);
-FontSpec VerdanaFont(double points);
+FontChoice DialogFont(double points, bool bold = false);
+FontChoice VerdanaFont(double points);
 
 // The resolution of the window (of the screen, before the window exists), in dots per inch.
 int DpiOf(HWND window);
@@ -33,7 +33,7 @@ struct Control {
     HWND handle = nullptr;
     Twips at;
     bool autoSize = false;
-    FontSpec font;
+    FontChoice font;
 };
 
 // The controls of one window, and the fonts they use at its resolution.
@@ -46,7 +46,7 @@ public:
 
     // A child control of the class with the caption, its id and style.
     HWND Add(HWND parent, const wchar_t* className, const std::string& caption, int id, DWORD style,
-             const Twips& at, const FontSpec& font, bool autoSize = false, DWORD exStyle = 0);
+             const Twips& at, const FontChoice& font, bool autoSize = false, DWORD exStyle = 0);
     // Places every control and gives it its font, at the window's resolution (again after the
     // resolution changed).
     void Layout(HWND window);
@@ -56,7 +56,7 @@ public:
     void SetToolTip(HWND control, const std::string& text);
 
 private:
-    HFONT FontFor(const FontSpec& spec, int dpi);
+    HFONT FontFor(const FontChoice& choice, int dpi);
     void Size(const Control& control, int dpi);
 
     std::vector<Control> controls_;
