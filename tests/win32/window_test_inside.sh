@@ -55,6 +55,16 @@ else
 fi
 grep -q $'^Local IP: 192.0.2.10\r$' "$WORK/saved.txt" || fail "saved Local IP"
 
+echo "== the command line"
+# The Windows program's report without a window is the one it saves; its statuses are Linux's.
+wine "$exe" --report >"$WORK/report.txt" || fail "--report ended with status $?"
+cmp <(sed 1d "$WORK/report.txt") <(sed 1d "$WORK/saved.txt") && echo "ok: --report is the saved report" ||
+    fail "--report differs from the saved report"
+check "--version" "Velnor 2.0.0" "$(wine "$exe" --version | tr -d '\r')"
+status=0
+wine "$exe" --bogus 2>/dev/null || status=$?
+check "an unknown option's status" 2 "$status"
+
 echo "== Copy"
 d click main cmdCopy
 d clipboard >"$WORK/copied.txt" || fail "nothing on the clipboard"
