@@ -49,6 +49,6 @@ show_ms "velnor.exe" "${velnor[@]}"
 show_ms "bare Win32 window" "${bare[@]}"
 awk -v a="$(median_of "${velnor[@]}")" -v b="$(median_of "${bare[@]}")" \
     'BEGIN { printf "ratio of the medians: %.2f\n", a / b }'
-package=build-windows-package
-printf 'velnor.exe (windows-package, stripped): %s bytes\n' "$(stat -c %s "$package/velnor.exe")"
-printf 'installer: %s bytes\n' "$(stat -c %s "$package"/velnor-*-x64.msi)"
+package_dir="build-windows-package"
+printf 'velnor.exe (windows-package, stripped): %s bytes\n' "$(stat -c %s "$package_dir/velnor.exe")"
+printf 'installer: %s bytes\n' "$(stat -c %s "$package_dir"/velnor-*-x64.msi)"

@@ -25,8 +25,7 @@ start_velnor() {
 }
 retrieved() { d wait-text main lblStatus "Status : Information Retrieved" 60; }
 ended() { # waits for the Wine process that started the program
-    local i
-    for i in $(seq 100); do kill -0 "$velnor" 2>/dev/null || return 0; sleep 0.1; done
+    for _ in $(seq 100); do kill -0 "$velnor" 2>/dev/null || return 0; sleep 0.1; done
     return 1
 }
 

@@ -23,8 +23,7 @@ wine_desktop_start() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     unset WAYLAND_DISPLAY
     mkdir -p "$HOME"
-    local i
-    for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
     wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
     wineserver -p
