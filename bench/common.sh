@@ -40,6 +40,15 @@ ms_of() { # ms_of CMD...: wall time of one run in milliseconds
     echo $(((end - start) / 1000000))
 }
 
+# The runs a benchmark was given (default 9), or its usage and status 2 when fewer than 7.
+bench_runs() { # script [runs]
+    runs=${2:-9}
+    if ! [[ $runs =~ ^[0-9]+$ ]] || ((runs < 7)); then
+        echo "usage: $1 [RUNS >= 7]" >&2
+        exit 2
+    fi
+}
+
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 median_of() { printf '%s\n' "$@" | median; }
 

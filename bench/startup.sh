@@ -12,11 +12,7 @@ cd "$(dirname "$0")/.."
 source bench/common.sh
 
 if [[ ${1:-} != --inside ]]; then
-    runs=${1:-9}
-    if ! [[ $runs =~ ^[0-9]+$ ]] || ((runs < 7)); then
-        echo "usage: bench/startup.sh [RUNS >= 7]" >&2
-        exit 2
-    fi
+    bench_runs bench/startup.sh "${1:-}"
     bench_build xvfb libx11-dev libxdamage-dev
     [[ -x build/bench/velnor_bench_mapped ]] || {
         echo "startup.sh: build/bench/velnor_bench_mapped was not built (Xlib missing?)" >&2

@@ -12,11 +12,7 @@ cd "$(dirname "$0")/.."
 source bench/common.sh
 
 if [[ ${1:-} != --inside ]]; then
-    runs=${1:-9}
-    if ! [[ $runs =~ ^[0-9]+$ ]] || ((runs < 7)); then
-        echo "usage: bench/windows_start.sh [RUNS >= 7]" >&2
-        exit 2
-    fi
+    bench_runs bench/windows_start.sh "${1:-}"
     source scripts/setup.sh
     velnor_install_missing g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox wixl
     velnor_build windows >/dev/null

@@ -75,6 +75,9 @@ private:
 std::string TextOf(HWND window);
 // The window moved so that it lies in the middle of the screen's work area.
 void CentreOnScreen(HWND window);
+// Registers a top-level window class of the program's: the arrow pointer, the dialog face as
+// background, the procedure and icons given (a second registration fails harmlessly).
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON smallIcon);
 // A window's outer size for this client area at the resolution.
 SIZE WindowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
                    int dpi);

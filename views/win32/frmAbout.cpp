@@ -19,16 +19,11 @@ frmAbout::frmAbout(const platform::Services& services, platform::MessageBox& mes
                    std::function<void()> unloaded)
     : services_(services), messageBox_(messageBox), unloaded_(std::move(unloaded)),
       hand_(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101))) {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = Procedure;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = kAboutWindowClass;
-    type.hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON,
-                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    RegisterClassExW(&type);
+    win32view::RegisterWindowClass(
+        kAboutWindowClass, Procedure,
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON, 0, 0,
+                                      LR_DEFAULTSIZE | LR_SHARED)),
+        nullptr);
     const SIZE size =
         win32view::WindowSizeFor(5730, 3990, kStyle, kExStyle, win32view::DpiOf(nullptr));
     window_ =

@@ -37,18 +37,9 @@ frmMain::frmMain(MainPresenter& presenter, const platform::Services& services,
                  win32view::Win32MessageBox& messageBox)
     : presenter_(presenter), services_(services), messageBox_(messageBox),
       banner_(CreateSolidBrush(GetSysColor(COLOR_WINDOW))) {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = Procedure;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = kMainWindowClass;
     icon_ = IconOf(L"IDI_ICON1", GetSystemMetrics(SM_CXICON));
     smallIcon_ = IconOf(L"IDI_ICON1", GetSystemMetrics(SM_CXSMICON));
-    type.hIcon = icon_;
-    type.hIconSm = smallIcon_;
-    RegisterClassExW(&type);
+    win32view::RegisterWindowClass(kMainWindowClass, Procedure, icon_, smallIcon_);
     const int dpi = win32view::DpiOf(nullptr);
     const SIZE size = win32view::WindowSizeFor(kClientWidth, kClientHeight, kStyle, 0, dpi);
     window_ = CreateWindowExW(0, kMainWindowClass, win32view::Wide(velnor::kTitle).c_str(), kStyle,
