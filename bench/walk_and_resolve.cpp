@@ -4,6 +4,7 @@
 //   velnor_bench_walk [smb|all]   SMB alone, or every provider (the default)
 #include "logic/computers/ListFill.h"
 #include "neighbourhood/Neighbourhood.h"
+#include "neighbourhood/smb/SmbModule.h"
 #include "neighbourhood/smb/SmbProvider.h"
 #include "platform/posix/PosixComputer.h"
 
@@ -44,11 +45,12 @@ struct Told {
 int main(int argc, char* argv[]) {
     const bool smbAlone = argc > 1 && std::string(argv[1]) == "smb";
     const auto start = Clock::now();
-    neighbourhood::Neighbourhood world([](platform::SocketLibrary& resolver) {
-        return std::make_unique<neighbourhood::SmbProvider>(resolver);
-    });
+    neighbourhood::Neighbourhood world(
+        {neighbourhood::kSmbProviderName, [](platform::SocketLibrary& resolver) {
+             return std::make_unique<neighbourhood::SmbProvider>(resolver);
+         }});
     platform::NetworkProvider& provider =
-        smbAlone ? static_cast<platform::NetworkProvider&>(world.smb) : world.network;
+        smbAlone ? static_cast<platform::NetworkProvider&>(world.browse) : world.network;
     platform::posix::PosixComputer computer;
     Printed messages;
     provider.Prepare();

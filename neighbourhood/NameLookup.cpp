@@ -1,37 +1,19 @@
 #include "neighbourhood/NameLookup.h"
 
-#include "neighbourhood/netbios/NetbiosNameQuery.h"
 #include "base/text/Text.h"
-
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
-#include <cstring>
-#include <memory>
+#include "neighbourhood/net/SystemResolver.h"
+#include "neighbourhood/netbios/NetbiosNameQuery.h"
 
 namespace neighbourhood {
 
 namespace {
 
-std::optional<std::vector<std::uint8_t>> SystemLookup(const std::string& name) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (name.empty() || getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) {
+NameLookup::Address SystemLookup(const std::string& name) {
+    const auto address = net::SystemIpv4(name);
+    if (!address) {
         return std::nullopt;
     }
-    const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owner(found, freeaddrinfo);
-    for (const addrinfo* it = found; it != nullptr; it = it->ai_next) {
-        if (it->ai_family == AF_INET && it->ai_addr != nullptr) {
-            const auto* in = reinterpret_cast<const sockaddr_in*>(it->ai_addr);
-            std::vector<std::uint8_t> bytes(4);
-            std::memcpy(bytes.data(), &in->sin_addr, 4);
-            return bytes;
-        }
-    }
-    return std::nullopt;
+    return std::vector<std::uint8_t>(address->begin(), address->end());
 }
 
 } // namespace

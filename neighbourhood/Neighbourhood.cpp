@@ -1,17 +1,41 @@
 #include "neighbourhood/Neighbourhood.h"
 
+#include "neighbourhood/mdns/MdnsDiscovery.h"
+#include "neighbourhood/wsd/WsdDiscovery.h"
+
 namespace neighbourhood {
 
-Neighbourhood::Neighbourhood(MakeSmb makeSmb)
-    : smb([this, makeSmb = std::move(makeSmb)] {
-          std::call_once(smbOnce, [&] {
+namespace {
+
+std::vector<RouterProvider::Member> Members(const std::string& browseName,
+                                            platform::NetworkProvider& browse,
+                                            DiscoveryProvider& wsd, DiscoveryProvider& mdns,
+                                            bool discovery) {
+    std::vector<RouterProvider::Member> members{{browseName, &browse}};
+    if (discovery) {
+        members.push_back({Neighbourhood::kWsdProvider, &wsd});
+        members.push_back({Neighbourhood::kMdnsProvider, &mdns});
+    }
+    return members;
+}
+
+} // namespace
+
+Neighbourhood::Neighbourhood(Browse made, bool discovery)
+    : browse([this, make = std::move(made.make)] {
+          std::call_once(browseOnce_, [&] {
               try {
-                  smbMade = makeSmb(resolver);
+                  browseMade_ = make(resolver);
               } catch (const std::exception&) {
-                  // Without it, SMB lists nothing.
+                  // Without it, the browse list lists nothing.
               }
           });
-          return smbMade.get();
-      }) {}
+          return browseMade_.get();
+      }),
+      wsd("WS-Discovery Network", kWsdProvider, wsd::Discover, kDiscoveryWindow, discovered,
+          kWsdTrust),
+      mdns("Multicast DNS Network", kMdnsProvider, mdns::Discover, kDiscoveryWindow, discovered,
+           kMdnsTrust),
+      network(Members(made.providerName, browse, wsd, mdns, discovery), resolver, discovered) {}
 
 } // namespace neighbourhood

@@ -4,26 +4,30 @@
 #include "neighbourhood/DiscoveryProvider.h"
 #include "neighbourhood/NameLookup.h"
 #include "neighbourhood/RouterProvider.h"
-#include "neighbourhood/mdns/MdnsDiscovery.h"
-#include "neighbourhood/smb/SmbModule.h"
-#include "neighbourhood/wsd/WsdDiscovery.h"
-#include "platform/posix/Lazy.h"
+#include "platform/common/LazyNetworkProvider.h"
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace neighbourhood {
 
-// The network neighbourhood of this system: SMB's browse list, then the computers that answer
-// WS-Discovery, then those that answer mDNS/DNS-SD, each computer once; and the name lookup
-// that also knows the addresses the walk discovered.
+// The network neighbourhood: the system's browse list (SMB's on Linux, the network provider
+// router's on Windows), then the computers that answer WS-Discovery, then those that answer
+// mDNS/DNS-SD, each computer once; and the name lookup that also knows the addresses the walk
+// discovered.
 struct Neighbourhood {
-    // The SMB provider over the resolver: from its module unless a caller brings its own.
-    using MakeSmb =
+    // The browse list's provider over the resolver, and the provider text of its entries.
+    using MakeBrowse =
         std::function<std::unique_ptr<platform::NetworkProvider>(platform::SocketLibrary&)>;
-    explicit Neighbourhood(MakeSmb makeSmb = LoadSmbProvider);
+    struct Browse {
+        std::string providerName;
+        MakeBrowse make;
+    };
+    // Without discovery only the browse list is walked: no multicast goes out.
+    explicit Neighbourhood(Browse browse, bool discovery = true);
 
     // Long enough for discovery under loss, short beside a walk of SMB.
     static constexpr std::chrono::milliseconds kDiscoveryWindow{2000};
@@ -36,18 +40,16 @@ struct Neighbourhood {
 
     DiscoveredHosts discovered;
     NameLookup resolver{discovered};
-    // Made when the walk is prepared or first opens it: so the module loads off the window's
-    // thread, and after the window is up.
-    platform::posix::LazyNetworkProvider smb;
-    DiscoveryProvider wsd{"WS-Discovery Network", kWsdProvider, wsd::Discover,
-                          kDiscoveryWindow,       discovered,   kWsdTrust};
-    DiscoveryProvider mdns{"Multicast DNS Network", kMdnsProvider, mdns::Discover,
-                           kDiscoveryWindow,        discovered,    kMdnsTrust};
-    std::once_flag smbOnce;
-    std::unique_ptr<platform::NetworkProvider> smbMade;
-    RouterProvider network{{{kSmbProviderName, &smb}, {kWsdProvider, &wsd}, {kMdnsProvider, &mdns}},
-                           resolver,
-                           discovered};
+    // Made when the walk is prepared or first opens it: so that what it loads comes off the
+    // window's thread, and after the window is up.
+    platform::LazyNetworkProvider browse;
+    DiscoveryProvider wsd;
+    DiscoveryProvider mdns;
+    RouterProvider network;
+
+private:
+    std::once_flag browseOnce_;
+    std::unique_ptr<platform::NetworkProvider> browseMade_;
 };
 
 } // namespace neighbourhood

@@ -1,6 +1,7 @@
 // The entry of the network module: the Internet on libcurl, and the neighbourhood with its name
 // lookup.
 #include "neighbourhood/Neighbourhood.h"
+#include "neighbourhood/smb/SmbModule.h"
 #include "platform/posix/CurlInternet.h"
 #include "platform/posix/ModuleVersion.h"
 #include "platform/posix/NetworkServices.h"
@@ -17,7 +18,8 @@ public:
 
 private:
     platform::posix::CurlInternet internet_;
-    neighbourhood::Neighbourhood world_;
+    neighbourhood::Neighbourhood world_{
+        {neighbourhood::kSmbProviderName, neighbourhood::LoadSmbProvider}};
 };
 
 } // namespace

@@ -19,6 +19,18 @@ std::string ComputerName(const NetResource& entry) {
 
 } // namespace
 
+const RouterProvider::Member* RouterProvider::MemberFor(const NetResource& container) const {
+    const std::string provider = container.provider.value_or("");
+    const auto named = std::find_if(members_.begin(), members_.end(),
+                                    [&](const Member& member) { return member.name == provider; });
+    if (named != members_.end()) {
+        return &*named;
+    }
+    const auto any = std::find_if(members_.begin(), members_.end(),
+                                  [](const Member& member) { return member.name.empty(); });
+    return any != members_.end() ? &*any : nullptr;
+}
+
 RouterProvider::Listing RouterProvider::ReadAll(platform::NetworkProvider& provider,
                                                 const Request& request) {
     const auto handle = provider.open(request.scope, request.type, request.usage, request.parent);
@@ -99,11 +111,8 @@ RouterProvider::Listing RouterProvider::List(const Request& request) {
             }
         }
     } else {
-        const auto member =
-            std::find_if(members_.begin(), members_.end(), [&](const Member& candidate) {
-                return candidate.name == request.parent->provider.value_or("");
-            });
-        if (member == members_.end()) {
+        const Member* member = MemberFor(*request.parent);
+        if (member == nullptr) {
             return std::nullopt;
         }
         return ReadAll(*member->provider, request);
@@ -116,11 +125,8 @@ std::vector<NetResource> RouterProvider::Settle(std::vector<NetResource> entries
 }
 
 bool RouterProvider::MayListServers(const NetResource& container) {
-    const auto member =
-        std::find_if(members_.begin(), members_.end(), [&](const Member& candidate) {
-            return candidate.name == container.provider.value_or("");
-        });
-    return member == members_.end() || member->provider->MayListServers(container);
+    const Member* member = MemberFor(container);
+    return member == nullptr || member->provider->MayListServers(container);
 }
 
 void RouterProvider::Prepare() {

@@ -21,7 +21,9 @@ using platform::NetResource;
 class RouterProvider final : public ListingProvider {
 public:
     struct Member {
-        std::string name; // the provider text of its entries
+        // The provider text of its entries; empty for a member that opens every container no
+        // other member names (the system's router, whose providers have names of their own).
+        std::string name;
         platform::NetworkProvider* provider;
     };
 
@@ -39,6 +41,8 @@ public:
 private:
     Listing List(const Request& request) override;
     std::vector<NetResource> Settle(std::vector<NetResource> entries) override;
+    // The member that opens the container; null when none does.
+    const Member* MemberFor(const NetResource& container) const;
     // Every entry of one container of a member, read to the end.
     static Listing ReadAll(platform::NetworkProvider& provider, const Request& request);
     // Drops computers listed earlier in this walk, and notes the ones kept.

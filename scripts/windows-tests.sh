@@ -3,7 +3,9 @@
 # runs their tests under Wine, headless, in a private network namespace with loopback only: the
 # tests start their own HTTP server there, and no name lookup or broadcast leaves the machine.
 # Then the program itself on a virtual screen, beside the Linux program built against the same
-# address page (tests/win32/window_test.sh), and the installer that the "windows-package"
+# address page (tests/win32/window_test.sh) and in the discovery lab's namespaces among real
+# WS-Discovery and mDNS peers (tests/win32/discovery_lab_test.sh: as root, with the lab's peers
+# installed by tests/lab/discolab.sh install), and the installer that the "windows-package"
 # workflow builds (tests/win32/msi_test.sh). Needs root for the namespaces (or unprivileged user
 # namespaces); without either the tests are not run and the script says so.
 set -euo pipefail
@@ -49,6 +51,11 @@ cmake -S . -B build-windows-peer -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELNOR_BUILD_TESTS=OFF -DVELNOR_WEB_ADDRESS_1=http://www.velnor.test >/dev/null
 cmake --build build-windows-peer
 tests/win32/window_test.sh build-windows build-windows-peer/velnor
+
+echo "== the Windows program in the discovery lab, beside the Linux program"
+rc=0
+tests/win32/discovery_lab_test.sh build-windows build-windows-peer/velnor || rc=$?
+[ "$rc" -eq 0 ] || [ "$rc" -eq 77 ] || exit "$rc"
 
 echo "== the Windows installer"
 cmake --workflow --preset windows-package >/dev/null

@@ -1,16 +1,9 @@
 #include "neighbourhood/mdns/MdnsDiscovery.h"
 
 #include "neighbourhood/mdns/MdnsCollector.h"
-#include "platform/posix/Interfaces.h"
-#include "platform/posix/Socket.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
+#include "neighbourhood/net/Udp.h"
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <set>
 
@@ -18,10 +11,10 @@ namespace neighbourhood::mdns {
 
 namespace {
 
-using platform::posix::LinkSocket;
+using net::LinkSocket;
 
 constexpr std::uint16_t kPort = 5353;
-constexpr const char* kGroup = "224.0.0.251";
+constexpr platform::Ipv4Address kGroup{224, 0, 0, 251};
 constexpr std::size_t kMaxInterfaces = 32;
 constexpr unsigned char kTtl = 255; // what multicast DNS peers expect
 constexpr std::size_t kHeaderSize = 12;
@@ -72,33 +65,27 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
     const auto start = Clock::now();
     const auto deadline = start + window;
     // A socket per interface address: the answers come back to it by unicast.
-    const std::vector<LinkSocket> sockets =
-        platform::posix::OpenMulticastLinks(kTtl, kMaxInterfaces);
+    std::vector<LinkSocket> sockets = net::MulticastLinks(kTtl, kMaxInterfaces);
     Collector collector;
     if (sockets.empty()) {
         return collector.Computers();
     }
     std::random_device random;
     const auto id = static_cast<std::uint16_t>(random());
-    sockaddr_in group{};
-    group.sin_family = AF_INET;
-    group.sin_port = htons(kPort);
-    inet_pton(AF_INET, kGroup, &group.sin_addr);
     std::set<std::string> asked;
     auto send = [&](const std::vector<Question>& questions) {
         for (const Question& question : questions) {
             asked.insert(QuestionKey(question));
         }
         for (const auto& packet : Packets(id, questions)) {
-            for (const LinkSocket& linked : sockets) {
-                sendto(linked.socket.fd(), packet.data(), packet.size(), 0,
-                       reinterpret_cast<const sockaddr*>(&group), sizeof group);
+            for (LinkSocket& linked : sockets) {
+                linked.socket.SendTo(kGroup, kPort, packet.data(), packet.size());
             }
         }
     };
-    std::vector<pollfd> pollers;
+    std::vector<const net::UdpSocket*> pollers;
     for (const LinkSocket& linked : sockets) {
-        pollers.push_back({linked.socket.fd(), POLLIN, 0});
+        pollers.push_back(&linked.socket);
     }
     std::size_t round = 0;
     for (auto now = start; now < deadline && !stop.stop_requested(); now = Clock::now()) {
@@ -129,35 +116,26 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
         const auto wait =
             std::clamp(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()),
                        std::chrono::milliseconds(0), std::chrono::milliseconds(50));
-        if (poll(pollers.data(), pollers.size(), static_cast<int>(wait.count())) <= 0) {
-            continue;
-        }
-        for (std::size_t i = 0; i < pollers.size(); ++i) {
-            const pollfd& poller = pollers[i];
-            if (poller.revents == 0) {
+        const std::vector<bool> ready = net::WaitReadable(pollers, wait);
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            if (!ready[i]) {
                 continue;
             }
             std::uint8_t buffer[9000]; // the largest message peers send
-            // Bounded: a socket that keeps receiving is read again after the next poll. An error
-            // (POLLERR) is taken off the socket by the first read.
+            // Bounded: a socket that keeps receiving is read again after the next wait.
             for (int packets = 0; packets < 64 && Clock::now() < deadline; ++packets) {
-                sockaddr_in from{};
-                socklen_t fromLength = sizeof from;
-                const ssize_t got = recvfrom(poller.fd, buffer, sizeof buffer, 0,
-                                             reinterpret_cast<sockaddr*>(&from), &fromLength);
-                if (got <= 0) {
+                const auto got = sockets[i].socket.Receive(buffer, sizeof buffer);
+                if (!got) {
                     break;
                 }
                 // Only a peer on the network the answer came in from, from its port.
-                if (ntohs(from.sin_port) != kPort ||
-                    !platform::posix::OnLink(sockets[i].link, from.sin_addr)) {
+                if (got->size == 0 || got->port != kPort ||
+                    !net::OnLink(sockets[i].link, got->from)) {
                     continue;
                 }
-                const auto message = Decode(buffer, static_cast<std::size_t>(got));
+                const auto message = Decode(buffer, got->size);
                 if (message && message->id == id) {
-                    platform::Ipv4Address source{};
-                    std::memcpy(source.data(), &from.sin_addr, source.size());
-                    collector.Add(*message, source);
+                    collector.Add(*message, got->from);
                 }
             }
         }

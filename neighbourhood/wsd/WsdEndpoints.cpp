@@ -3,11 +3,8 @@
 #include "base/text/Text.h"
 #include "neighbourhood/NetworkNames.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 namespace neighbourhood::wsd {
 
@@ -32,9 +29,8 @@ std::string UrlForHost(const std::vector<std::string>& xaddrs, const platform::I
                 continue;
             }
         }
-        in_addr parsed{};
-        if (inet_pton(AF_INET, address.c_str(), &parsed) == 1 &&
-            std::memcmp(&parsed, host.data(), host.size()) == 0) {
+        // Strict dotted text, as the host's own: no other spelling of an address.
+        if (address == platform::DottedText(host)) {
             return url;
         }
     }

@@ -1,10 +1,9 @@
 #include "neighbourhood/wsd/WsdMessages.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-#include <QXmlStreamReader>
+#include "base/text/Text.h"
+#include "neighbourhood/wsd/XmlDocument.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
@@ -23,167 +22,15 @@ constexpr char kAnonymous[] = "http://schemas.xmlsoap.org/ws/2004/08/addressing/
 constexpr char kGetAction[] = "http://schemas.xmlsoap.org/ws/2004/09/transfer/Get";
 constexpr char kGetResponseAction[] = "http://schemas.xmlsoap.org/ws/2004/09/transfer/GetResponse";
 
-// The message as a small tree, so that the parsers can look around; the caps on size, depth
-// and element count keep a hostile message cheap.
-struct Element {
-    QString ns;
-    QString name;
-    QString text;
-    QXmlStreamNamespaceDeclarations declarations; // for the prefixes inside Types
-    int parent = -1;
-    std::vector<int> children;
-};
-
-class Document {
-public:
-    static std::optional<Document> Read(std::string_view message);
-
-    const Element& root() const { return elements_.front(); }
-
-    int child(int parent, const char* ns, const char* name) const {
-        if (parent < 0) {
-            return -1;
-        }
-        for (const int index : elements_[parent].children) {
-            if (Is(index, ns, name)) {
-                return index;
-            }
-        }
-        return -1;
-    }
-
-    std::vector<int> children(int parent, const char* ns, const char* name) const {
-        std::vector<int> found;
-        if (parent >= 0) {
-            for (const int index : elements_[parent].children) {
-                if (Is(index, ns, name)) {
-                    found.push_back(index);
-                }
-            }
-        }
-        return found;
-    }
-
-    // The first element of that name below `ancestor`, in document order.
-    int descendant(int ancestor, const char* ns, const char* name) const {
-        if (ancestor < 0) {
-            return -1;
-        }
-        // Elements are stored in document order, so the descendants follow their ancestor.
-        for (int index = ancestor + 1;
-             index < static_cast<int>(elements_.size()) && Within(index, ancestor); ++index) {
-            if (Is(index, ns, name)) {
-                return index;
-            }
-        }
-        return -1;
-    }
-
-    QString text(int index) const {
-        return index < 0 ? QString() : elements_[index].text.trimmed();
-    }
-
-    std::optional<TypeName> resolve(int index, QStringView qualified) const;
-
-private:
-    bool Is(int index, const char* ns, const char* name) const {
-        const Element& element = elements_[index];
-        return element.name == QLatin1String(name) && element.ns == QLatin1String(ns);
-    }
-
-    bool Within(int index, int ancestor) const {
-        for (int at = elements_[index].parent; at >= 0; at = elements_[at].parent) {
-            if (at == ancestor) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    std::vector<Element> elements_;
-};
-
-std::optional<Document> Document::Read(std::string_view message) {
-    if (message.empty() || message.size() > kMaxMessageSize) {
-        return std::nullopt;
-    }
-    QXmlStreamReader reader(
-        QByteArray::fromRawData(message.data(), static_cast<qsizetype>(message.size())));
-    Document document;
-    std::vector<int> open;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::DTD:
-        case QXmlStreamReader::EntityReference:
-            // Nothing in these protocols uses a DTD; entities are only a way to blow up.
-            return std::nullopt;
-        case QXmlStreamReader::StartElement: {
-            if (open.size() >= static_cast<std::size_t>(kMaxDepth) ||
-                document.elements_.size() >= static_cast<std::size_t>(kMaxElements)) {
-                return std::nullopt;
-            }
-            const int index = static_cast<int>(document.elements_.size());
-            Element element;
-            element.ns = reader.namespaceUri().toString();
-            element.name = reader.name().toString();
-            element.declarations = reader.namespaceDeclarations();
-            element.parent = open.empty() ? -1 : open.back();
-            if (element.parent >= 0) {
-                document.elements_[element.parent].children.push_back(index);
-            }
-            document.elements_.push_back(std::move(element));
-            open.push_back(index);
-            break;
-        }
-        case QXmlStreamReader::EndElement:
-            open.pop_back();
-            break;
-        case QXmlStreamReader::Characters:
-            if (!open.empty()) {
-                document.elements_[open.back()].text.append(reader.text());
-            }
-            break;
-        default:
-            break;
-        }
-    }
-    if (reader.hasError() || document.elements_.empty()) {
-        return std::nullopt;
-    }
-    return document;
-}
-
-std::optional<TypeName> Document::resolve(int index, QStringView qualified) const {
-    const qsizetype colon = qualified.indexOf(u':');
-    const QStringView prefix = colon < 0 ? QStringView() : qualified.left(colon);
-    const QStringView local = colon < 0 ? qualified : qualified.mid(colon + 1);
-    if (local.isEmpty() || (colon >= 0 && prefix.isEmpty())) {
-        return std::nullopt;
-    }
-    for (int at = index; at >= 0; at = elements_[at].parent) {
-        for (const QXmlStreamNamespaceDeclaration& declaration : elements_[at].declarations) {
-            if (declaration.prefix() == prefix) {
-                return TypeName{declaration.namespaceUri().toString().toStdString(),
-                                local.toString().toStdString()};
-            }
-        }
-    }
-    if (!prefix.isEmpty()) {
-        return std::nullopt; // an undeclared prefix names nothing
-    }
-    return TypeName{"", local.toString().toStdString()};
-}
-
 struct Envelope {
     int header = -1;
     int body = -1;
-    QString action;
+    std::string action;
 };
 
 // The SOAP header and body of a message, and its action.
 std::optional<Envelope> Open(const Document& document) {
-    if (document.root().ns != QLatin1String(kSoap) ||
-        document.root().name != QLatin1String("Envelope")) {
+    if (!document.is(0, kSoap, "Envelope")) {
         return std::nullopt;
     }
     Envelope envelope{document.child(0, kSoap, "Header"), document.child(0, kSoap, "Body"), {}};
@@ -195,8 +42,20 @@ std::optional<Envelope> Open(const Document& document) {
 }
 
 // The size cap bounds the number of words too.
-QStringList Words(const QString& text) {
-    return text.simplified().split(u' ', Qt::SkipEmptyParts);
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    while (!(text = TrimXmlSpace(text)).empty()) {
+        const std::size_t end = std::min(text.find_first_of(" \t\r\n"), text.size());
+        words.emplace_back(text.substr(0, end));
+        text.remove_prefix(end);
+    }
+    return words;
+}
+
+// ASCII letters in either case, nothing else folded.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           text::AsciiLower(text.substr(0, prefix.size())) == text::AsciiLower(prefix);
 }
 
 } // namespace
@@ -210,9 +69,9 @@ std::optional<Matches> ParseMatches(std::string_view message) {
     if (!envelope) {
         return std::nullopt;
     }
-    const QString prefix = QLatin1String(kDiscovery) + u'/';
-    const bool resolve = envelope->action == prefix + QLatin1String("ResolveMatches");
-    if (!resolve && envelope->action != prefix + QLatin1String("ProbeMatches")) {
+    const std::string prefix = std::string(kDiscovery) + '/';
+    const bool resolve = envelope->action == prefix + "ResolveMatches";
+    if (!resolve && envelope->action != prefix + "ProbeMatches") {
         return std::nullopt;
     }
     const char* list = resolve ? "ResolveMatches" : "ProbeMatches";
@@ -223,26 +82,21 @@ std::optional<Matches> ParseMatches(std::string_view message) {
     }
     Matches result;
     result.resolve = resolve;
-    result.relatesTo =
-        document->text(document->child(envelope->header, kAddressing, "RelatesTo")).toStdString();
+    result.relatesTo = document->text(document->child(envelope->header, kAddressing, "RelatesTo"));
     for (const int at : document->children(matches, kDiscovery, item)) {
         Match match;
         const int reference = document->child(at, kAddressing, "EndpointReference");
-        match.endpoint =
-            document->text(document->child(reference, kAddressing, "Address")).toStdString();
+        match.endpoint = document->text(document->child(reference, kAddressing, "Address"));
         if (match.endpoint.empty()) {
             continue;
         }
         const int types = document->child(at, kDiscovery, "Types");
-        for (const QString& word : Words(document->text(types))) {
+        for (const std::string& word : Words(document->text(types))) {
             if (auto type = document->resolve(types, word)) {
                 match.types.push_back(std::move(*type));
             }
         }
-        for (const QString& word :
-             Words(document->text(document->child(at, kDiscovery, "XAddrs")))) {
-            match.xaddrs.push_back(word.toStdString());
-        }
+        match.xaddrs = Words(document->text(document->child(at, kDiscovery, "XAddrs")));
         result.matches.push_back(std::move(match));
     }
     return result;
@@ -360,29 +214,31 @@ std::optional<ComputerName> ParseGetResponse(std::string_view message) {
         return std::nullopt;
     }
     const auto envelope = Open(*document);
-    if (!envelope || envelope->action != QLatin1String(kGetResponseAction)) {
+    if (!envelope || envelope->action != kGetResponseAction) {
         return std::nullopt;
     }
     // "NAME/Workgroup:GROUP" or "NAME/Domain:DOMAIN", in the host's relationship section.
-    const QString computer = document->text(document->descendant(envelope->body, kPub, "Computer"));
-    const qsizetype slash = computer.indexOf(u'/');
+    const std::string computer =
+        document->text(document->descendant(envelope->body, kPub, "Computer"));
+    const std::size_t slash = computer.find('/');
+    const std::string_view whole = computer;
     ComputerName result;
-    result.name = (slash < 0 ? computer : computer.left(slash)).trimmed().toStdString();
+    result.name = TrimXmlSpace(whole.substr(0, slash));
     if (result.name.empty()) {
         return std::nullopt;
     }
-    const QString membership = slash < 0 ? QString() : computer.mid(slash + 1).trimmed();
-    const QLatin1String workgroup("Workgroup:");
-    const QLatin1String domain("Domain:");
-    if (membership.startsWith(workgroup, Qt::CaseInsensitive)) {
-        result.group = membership.mid(workgroup.size()).trimmed().toStdString();
-    } else if (membership.startsWith(domain, Qt::CaseInsensitive)) {
-        result.group = membership.mid(domain.size()).trimmed().toStdString();
+    const std::string_view membership =
+        slash == std::string::npos ? std::string_view() : TrimXmlSpace(whole.substr(slash + 1));
+    constexpr std::string_view workgroup = "Workgroup:";
+    constexpr std::string_view domain = "Domain:";
+    if (StartsWithIgnoringCase(membership, workgroup)) {
+        result.group = TrimXmlSpace(membership.substr(workgroup.size()));
+    } else if (StartsWithIgnoringCase(membership, domain)) {
+        result.group = TrimXmlSpace(membership.substr(domain.size()));
         result.domain = true;
     }
     result.friendlyName =
-        document->text(document->descendant(envelope->body, kDevices, "FriendlyName"))
-            .toStdString();
+        document->text(document->descendant(envelope->body, kDevices, "FriendlyName"));
     return result;
 }
 

@@ -37,43 +37,6 @@ std::vector<InterfaceEntry> ReadInterfaces() {
     return entries;
 }
 
-std::vector<Ipv4Link> LocalLinks(unsigned requiredFlag) {
-    std::vector<Ipv4Link> links;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return links;
-    }
-    for (const ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-        const unsigned flags = it->ifa_flags;
-        if ((flags & IFF_UP) == 0 || (flags & IFF_LOOPBACK) != 0 || (flags & requiredFlag) == 0 ||
-            it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET) {
-            continue;
-        }
-        Ipv4Link link;
-        link.interface = it->ifa_name != nullptr ? it->ifa_name : "";
-        link.address = reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr;
-        if (it->ifa_netmask != nullptr && it->ifa_netmask->sa_family == AF_INET) {
-            link.netmask = reinterpret_cast<const sockaddr_in*>(it->ifa_netmask)->sin_addr;
-        }
-        if ((flags & IFF_BROADCAST) != 0 && it->ifa_broadaddr != nullptr &&
-            it->ifa_broadaddr->sa_family == AF_INET) {
-            link.broadcast = reinterpret_cast<const sockaddr_in*>(it->ifa_broadaddr)->sin_addr;
-        }
-        const bool seen = std::any_of(links.begin(), links.end(), [&](const Ipv4Link& other) {
-            return other.address.s_addr == link.address.s_addr;
-        });
-        if (!seen) {
-            links.push_back(std::move(link));
-        }
-    }
-    freeifaddrs(list);
-    return links;
-}
-
-bool OnLink(const Ipv4Link& link, in_addr address) {
-    return (address.s_addr & link.netmask.s_addr) == (link.address.s_addr & link.netmask.s_addr);
-}
-
 std::string HostName() {
     char name[HOST_NAME_MAX + 1] = {};
     if (gethostname(name, sizeof name - 1) != 0) {

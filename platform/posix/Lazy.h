@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Internet.h"
-#include "platform/NetworkProvider.h"
 #include "platform/SocketLibrary.h"
 
 #include <functional>
@@ -11,8 +10,8 @@ namespace platform::posix {
 // Services made when they are first used, on the thread that uses them: so that what the
 // program loads for them (libraries with many dependencies of their own) comes after its window
 // is up. Each asks its getter for the real service every time; the getter makes it once. Without
-// the real service, each behaves as a system without it: no connection, no name found, nothing
-// listed.
+// the real service, each behaves as a system without it: no connection, no name found (the
+// network provider is platform::LazyNetworkProvider).
 
 class LazyInternet final : public Internet {
 public:
@@ -33,21 +32,6 @@ public:
 
 private:
     std::function<SocketLibrary*()> get_;
-};
-
-class LazyNetworkProvider final : public NetworkProvider {
-public:
-    explicit LazyNetworkProvider(std::function<NetworkProvider*()> get) : get_(std::move(get)) {}
-    // Makes the provider, and prepares it.
-    void Prepare() override;
-    bool MayListServers(const NetResource& container) override;
-    std::optional<Handle> open(std::int32_t scope, std::int32_t type, std::int32_t usage,
-                               const NetResource* parent) override;
-    ReadOutcome read(Handle handle, std::size_t budget) override;
-    void close(Handle handle) override;
-
-private:
-    std::function<NetworkProvider*()> get_;
 };
 
 } // namespace platform::posix

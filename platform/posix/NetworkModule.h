@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/common/LazyNetworkProvider.h"
 #include "platform/posix/Lazy.h"
 #include "platform/posix/NetworkServices.h"
 

@@ -19,8 +19,10 @@ using neighbourhood::DiscoveryProvider;
 
 namespace {
 
-// SMB with two servers, then two discovery networks, walked as the main window walks.
+// SMB with two servers, then two discovery networks, walked as the main window walks. The
+// browse list's member is named as its entries are, or not at all (the system's router).
 struct Walk {
+    std::string browseName;
     fakes::Provider smb;
     fakes::Resolver resolver;
     fakes::Computer names;
@@ -34,9 +36,9 @@ struct Walk {
     DiscoveryProvider mdns{"mDNS Network", "mDNS", Probe(mdnsFound), std::chrono::milliseconds(50),
                            hosts,          1};
     neighbourhood::RouterProvider router{
-        {{"Fake Network", &smb}, {"WSD", &wsd}, {"mDNS", &mdns}}, resolver, hosts};
+        {{browseName, &smb}, {"WSD", &wsd}, {"mDNS", &mdns}}, resolver, hosts};
 
-    Walk() {
+    explicit Walk(std::string browse = "Fake Network") : browseName(std::move(browse)) {
         smb.children[""] = {fakes::Resource(kDisplayNetwork, "Fake Network", true)};
         smb.children["Fake Network"] = {fakes::Resource(kDisplayDomain, "WORKGROUP", true)};
         smb.children["WORKGROUP"] = {fakes::Resource(kDisplayServer, "\\\\FILESRV", true),
@@ -124,6 +126,22 @@ TEST(RouterProvider, EveryWalkStartsAfresh) {
     walk.wsdFound.clear();
     EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|");
     EXPECT_FALSE(walk.hosts.find("WINPC"));
+}
+
+// The system's router (Windows) is one member whose networks carry their own providers' names:
+// it opens every container that no other member names.
+TEST(RouterProvider, TheSystemsRouterOpensWhatNoOtherMemberNames) {
+    Walk walk("");
+    auto web = [](std::int32_t displayType, std::string name) {
+        platform::NetResource entry = fakes::Resource(displayType, std::move(name), true);
+        entry.provider = "Web Client Network";
+        return entry;
+    };
+    walk.smb.children[""].push_back(web(kDisplayNetwork, "Web Client Network"));
+    walk.smb.children["Web Client Network"] = {web(kDisplayDomain, "WEBGROUP")};
+    walk.smb.children["WEBGROUP"] = {web(kDisplayServer, "\\\\DAVSRV")};
+    walk.wsdFound = {{"WINPC", "TESTGROUP", "", {10, 0, 0, 5}}};
+    EXPECT_EQ(walk.servers(), "\\\\FILESRV|\\\\NAS|\\\\DAVSRV|\\\\WINPC|");
 }
 
 // Names come cleaned and capped from where their messages came in (the codecs' tests).

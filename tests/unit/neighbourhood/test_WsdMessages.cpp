@@ -1,9 +1,8 @@
 #include "neighbourhood/NetworkNames.h"
 #include "neighbourhood/wsd/WsdEndpoints.h"
 #include "neighbourhood/wsd/WsdMessages.h"
+#include "neighbourhood/wsd/XmlDocument.h"
 
-#include <QByteArray>
-#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -124,25 +123,29 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-// Texts by "{namespace}name"; empty unless the message is well formed.
-std::map<std::string, std::string> Texts(const std::string& message) {
-    std::map<std::string, std::string> texts;
-    std::vector<std::string> open;
-    QXmlStreamReader reader(QByteArray::fromStdString(message));
-    while (!reader.atEnd()) {
-        const auto token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            open.push_back("{" + reader.namespaceUri().toString().toStdString() + "}" +
-                           reader.name().toString().toStdString());
-            texts[open.back()];
-        } else if (token == QXmlStreamReader::EndElement) {
-            open.pop_back();
-        } else if (token == QXmlStreamReader::Characters && !open.empty()) {
-            texts[open.back()] += reader.text().toString().toStdString();
-        }
+// The texts of a message's elements by "{namespace}name", the first of each name; none unless
+// the message is well formed.
+class Texts {
+public:
+    explicit Texts(const std::string& message) : document_(wsd::Document::Read(message)) {}
+    std::string operator[](const std::string& key) const {
+        return document_ ? document_->text(Find(key)) : std::string();
     }
-    return reader.hasError() ? std::map<std::string, std::string>{} : texts;
-}
+    std::size_t count(const std::string& key) const { return Find(key) >= 0 ? 1 : 0; }
+
+private:
+    int Find(const std::string& key) const {
+        const std::size_t close = key.find('}');
+        if (!document_ || close == std::string::npos) {
+            return -1;
+        }
+        const std::string ns = key.substr(1, close - 1);
+        const std::string name = key.substr(close + 1);
+        return document_->is(0, ns, name) ? 0 : document_->descendant(0, ns, name);
+    }
+
+    std::optional<wsd::Document> document_;
+};
 
 // The matches when the message is of that kind.
 std::optional<wsd::Matches> ProbeMatches(std::string_view message) {
@@ -390,4 +393,75 @@ TEST(WsdMessages, TheCapturedConversationNamesTheComputer) {
     EXPECT_EQ(computers[0].name, "WSHOST2");
     EXPECT_EQ(computers[0].group, "TESTGROUP");
     EXPECT_EQ(computers[0].address, (platform::Ipv4Address{10, 232, 0, 12}));
+}
+
+TEST(WsdMessages, ReadsWellFormedXmlOnly) {
+    const std::string declaration = R"(<?xml version="1.0" encoding="utf-8"?>)";
+    const std::string relatesTo = "<wsa:RelatesTo>$</wsa:RelatesTo>";
+    const std::string message =
+        Replace(kProbeMatch, "urn:uuid:fe87b328-968d-4643-913e-970087a9bd3a", "$"); // $: the hole
+    struct Case {
+        std::string from, to;
+        std::optional<std::string> relatesTo; // nothing when the message must be refused
+    };
+    const Case cases[] = {
+        // Text as XML gives it.
+        {"$", "a&lt;&gt;&amp;&quot;&apos;b", "a<>&\"'b"},
+        {"$", "&#65;&#x42;&#xe9;&#x10FFFF;&#10;.", "AB\xC3\xA9\xF4\x8F\xBF\xBF\n."},
+        {"$", "x<![CDATA[<&]]>y<!-- <z> -->z<?pi <z>?>.", "x<&yz."},
+        {"$", "a\r\nb\rc", "a\nb\nc"},
+        {"$", "a<x:y xmlns:x='urn:x' a=\"1\" x:a='&lt;'/>b", "ab"},
+        {"$", "<y xmlns=''><z xml:lang='en'></z ></y>", ""},
+        {relatesTo,
+         "<RelatesTo xmlns='http://schemas.xmlsoap.org/ws/2004/08/addressing'>$</RelatesTo>", "$"},
+        {declaration,
+         "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<!---->", "$"},
+        {declaration, "", "$"},
+        {"</soap:Envelope>", "</soap:Envelope >\n<?pi?> <!-- -->\n", "$"},
+        // Not well formed.
+        {"$", "<x>", {}},
+        {"$", "</x>", {}},
+        {"$", "<x></y>", {}},
+        {"$", "<x a='1' a='2'/>", {}},
+        {"$", "<x xmlns:p='urn:p' xmlns:q='urn:p' p:a='' q:a=''/>", {}},
+        {"$", "<x a='<'/>", {}},
+        {"$", "<x a=1/>", {}},
+        {"$", "<x a='1'b='2'/>", {}},
+        {"$", "<p:x/>", {}},
+        {"$", "<x p:a=''/>", {}},
+        {"$", "<:x/>", {}},
+        {"$", "<x xmlns:p=''/>", {}},
+        {"$", "]]>", {}},
+        {"$", "<!-- a -- b -->", {}},
+        {"$", "<![CDATA[x]>", {}},
+        {"$", declaration, {}},
+        {"$", "<!DOCTYPE x>", {}},
+        {"</soap:Envelope>", "</soap:Envelope>x", {}},
+        {"</soap:Envelope>", "</soap:Envelope><x/>", {}},
+        {"</soap:Envelope>", "</soap:Envelope><![CDATA[]]>", {}},
+        {declaration, " " + declaration, {}},
+        {declaration, "x", {}},
+        {"encoding=\"utf-8\"", "encoding=\"ISO-8859-1\"", {}},
+        {"version=\"1.0\" encoding=\"utf-8\"", "encoding=\"utf-8\"", {}},
+        // References and characters XML does not have.
+        {"$", "&unknown;", {}},
+        {"$", "&amp", {}},
+        {"$", "&#0;", {}},
+        {"$", "&#1;", {}},
+        {"$", "&#xD800;", {}},
+        {"$", "&#x110000;", {}},
+        {"$", "&#4294967361;", {}}, // 'A' plus 2^32
+        {"$", "&#x;", {}},
+        {"$", "\x01", {}},
+        {"$", "\xEF\xBF\xBE", {}}, // U+FFFE
+        {"$", "\xFF", {}},
+        {"$", "\xC0\xAF", {}},     // an overlong '/'
+        {"$", "\xED\xA0\x80", {}}, // a surrogate
+        {"$", "\xE2\x82", {}},     // cut short
+    };
+    for (const Case& test : cases) {
+        const auto parsed = ProbeMatches(Replace(message, test.from, test.to));
+        EXPECT_EQ(parsed ? std::optional(parsed->relatesTo) : std::nullopt, test.relatesTo)
+            << test.from << " -> " << test.to;
+    }
 }

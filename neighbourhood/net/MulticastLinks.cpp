@@ -1,0 +1,15 @@
+#include "neighbourhood/net/Udp.h"
+
+namespace neighbourhood::net {
+
+std::vector<LinkSocket> MulticastLinks(unsigned char ttl, std::size_t limit) {
+    std::vector<LinkSocket> links;
+    for (const Link& link : Links(LinkKind::Multicast, limit)) {
+        if (auto sock = UdpSocket::MulticastSender(link, ttl)) {
+            links.push_back({link, std::move(*sock)});
+        }
+    }
+    return links;
+}
+
+} // namespace neighbourhood::net

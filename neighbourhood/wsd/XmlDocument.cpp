@@ -1,0 +1,593 @@
+#include "neighbourhood/wsd/XmlDocument.h"
+
+#include "base/text/Text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+
+namespace neighbourhood::wsd {
+
+namespace {
+
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+constexpr int kXmlUri = 1; // Document::uris_[1]
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool IsXmlChar(std::uint32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool IsNameStart(std::uint32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
+           (c >= 0xC0 && c <= 0x2FF && c != 0xD7 && c != 0xF7) ||
+           (c >= 0x370 && c <= 0x1FFF && c != 0x37E) || c == 0x200C || c == 0x200D ||
+           (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
+           (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameChar(std::uint32_t c) {
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
+}
+
+// The length of the well-formed UTF-8 character at `at`, 0 for none: no overlong forms, no
+// surrogates, nothing past U+10FFFF, nothing cut off by the end.
+std::size_t DecodeUtf8(std::string_view text, std::size_t at, std::uint32_t& code) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned lead = byte(at);
+    std::size_t length = 0;
+    std::uint32_t least = 0;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, least = 0x80, code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, least = 0x800, code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, least = 0x10000, code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < least || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
+// Checked once for the whole message, so that the reader can take bytes as they come.
+bool AllXmlChars(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t code = 0;
+        const std::size_t length = DecodeUtf8(text, at, code);
+        if (length == 0 || !IsXmlChar(code)) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+        return;
+    }
+    const int extra = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[extra] | (code >> (6 * extra)));
+    for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) {
+        out += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
+    }
+}
+
+struct QName {
+    std::string_view prefix;
+    std::string_view local;
+};
+
+// A name with at most one colon, neither first nor last, and a local part that may start a name.
+std::optional<QName> Split(std::string_view name) {
+    const std::size_t colon = name.find(':');
+    if (colon == std::string_view::npos) {
+        return name.empty() ? std::nullopt : std::optional<QName>(QName{{}, name});
+    }
+    const QName split{name.substr(0, colon), name.substr(colon + 1)};
+    std::uint32_t first = 0;
+    if (split.prefix.empty() || split.local.empty() ||
+        split.local.find(':') != std::string_view::npos || DecodeUtf8(split.local, 0, first) == 0 ||
+        !IsNameStart(first)) {
+        return std::nullopt;
+    }
+    return split;
+}
+
+template <typename T> bool HasDuplicates(std::vector<T> items) {
+    std::sort(items.begin(), items.end());
+    return std::adjacent_find(items.begin(), items.end()) != items.end();
+}
+
+} // namespace
+
+std::string_view TrimXmlSpace(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// One pass over the message with an explicit stack of open elements: no recursion, and each
+// byte is looked at a bounded number of times.
+class XmlReader {
+public:
+    explicit XmlReader(std::string_view in) : in_(in) { scope_["xml"].push_back(kXmlUri); }
+
+    std::optional<Document> Read() {
+        if (in_.empty() || in_.size() > kMaxMessageSize || !AllXmlChars(in_)) {
+            return std::nullopt;
+        }
+        Take("\xEF\xBB\xBF");
+        // Anywhere else, or without its space, "<?xml" is refused as an instruction.
+        const bool declaration = At("<?xml") && at_ + 5 < in_.size() && IsSpace(in_[at_ + 5]);
+        if (declaration && !Declaration()) {
+            return std::nullopt;
+        }
+        while (at_ < in_.size()) {
+            if (!Next()) {
+                return std::nullopt;
+            }
+        }
+        if (!open_.empty() || doc_.elements_.empty()) {
+            return std::nullopt;
+        }
+        return std::move(doc_);
+    }
+
+private:
+    struct Attribute {
+        std::string_view name;
+        QName qname;
+        std::string value;
+        bool declares = false; // xmlns or xmlns:prefix
+    };
+    struct Open {
+        std::string_view name; // as written, for the end tag
+        int index;
+    };
+
+    bool At(std::string_view token) const { return in_.substr(at_).starts_with(token); }
+
+    bool Take(std::string_view token) {
+        if (!At(token)) {
+            return false;
+        }
+        at_ += token.size();
+        return true;
+    }
+
+    bool SkipSpace() {
+        const std::size_t start = at_;
+        while (at_ < in_.size() && IsSpace(in_[at_])) {
+            ++at_;
+        }
+        return at_ > start;
+    }
+
+    std::string_view Name() {
+        const std::size_t start = at_;
+        while (at_ < in_.size()) {
+            std::uint32_t code = 0;
+            const std::size_t length = DecodeUtf8(in_, at_, code);
+            if (length == 0 || !(at_ == start ? IsNameStart(code) : IsNameChar(code))) {
+                break;
+            }
+            at_ += length;
+        }
+        return in_.substr(start, at_ - start);
+    }
+
+    // Past the next `end`; what came before it in `skipped`.
+    bool Until(std::string_view end, std::string_view& skipped) {
+        const std::size_t found = in_.find(end, at_);
+        if (found == std::string_view::npos) {
+            return false;
+        }
+        skipped = in_.substr(at_, found - at_);
+        at_ = found + end.size();
+        return true;
+    }
+
+    bool Quoted(std::string_view& value) {
+        const char quote = at_ < in_.size() ? in_[at_] : '\0';
+        return (quote == '"' || quote == '\'') && Take({&quote, 1}) && Until({&quote, 1}, value);
+    }
+
+    bool Next() {
+        std::string_view skipped;
+        if (Take("<!--")) {
+            return Until("--", skipped) && Take(">"); // "--" only closes a comment
+        }
+        if (Take("<?")) {
+            return Instruction();
+        }
+        if (Take("<![CDATA[")) {
+            if (open_.empty() || !Until("]]>", skipped)) {
+                return false;
+            }
+            AppendLines(skipped);
+            return true;
+        }
+        if (Take("</")) {
+            return EndTag();
+        }
+        if (At("<!")) {
+            return false; // a DTD: nothing in these protocols needs one, and entities blow up
+        }
+        if (Take("<")) {
+            return StartTag();
+        }
+        return Text();
+    }
+
+    // The version, then optionally the encoding and standalone, each after a space.
+    bool Declaration() {
+        at_ += 5;
+        for (int stage = 0;;) {
+            const bool space = SkipSpace();
+            if (Take("?>")) {
+                return stage > 0;
+            }
+            const std::string_view name = Name();
+            std::string_view value;
+            SkipSpace();
+            const bool equals = Take("=");
+            SkipSpace();
+            if (!space || !equals || !Quoted(value)) {
+                return false;
+            }
+            if (stage == 0 && name == "version" && value == "1.0") {
+                stage = 1;
+            } else if (stage == 1 && name == "encoding" && text::AsciiLower(value) == "utf-8") {
+                stage = 2; // all we read
+            } else if ((stage == 1 || stage == 2) && name == "standalone" &&
+                       (value == "yes" || value == "no")) {
+                stage = 3;
+            } else {
+                return false;
+            }
+        }
+    }
+
+    bool Instruction() {
+        const std::string_view target = Name();
+        std::string_view skipped;
+        if (target.empty() || target.find(':') != std::string_view::npos ||
+            text::AsciiLower(target) == "xml") {
+            return false;
+        }
+        return Take("?>") || (SkipSpace() && Until("?>", skipped));
+    }
+
+    // Character data up to the next tag, with its references.
+    bool Text() {
+        if (open_.empty()) {
+            return SkipSpace(); // only whitespace outside the root
+        }
+        const std::size_t start = at_;
+        const std::size_t end = std::min(in_.find('<', at_), in_.size());
+        const std::string_view run = in_.substr(start, end - start);
+        if (run.find("]]>") != std::string_view::npos) {
+            return false;
+        }
+        std::string& text = doc_.elements_[open_.back().index].text;
+        for (std::size_t from = 0;;) {
+            const std::size_t amp = run.find('&', from);
+            AppendLines(run.substr(from, amp == std::string_view::npos ? amp : amp - from));
+            if (amp == std::string_view::npos) {
+                break;
+            }
+            at_ = start + amp;
+            if (!Reference(text)) {
+                return false;
+            }
+            from = at_ - start; // a reference stops before the '<' at `end`
+        }
+        at_ = end;
+        return true;
+    }
+
+    // Line ends as XML reads them: CR LF and a lone CR become LF.
+    void AppendLines(std::string_view raw) {
+        std::string& text = doc_.elements_[open_.back().index].text;
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            text += raw[i] == '\r' ? '\n' : raw[i];
+            if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
+                ++i;
+            }
+        }
+    }
+
+    // At '&': one of the five predefined entities or a character reference.
+    bool Reference(std::string& out) {
+        ++at_;
+        if (!Take("#")) {
+            static constexpr std::pair<std::string_view, char> kEntities[] = {
+                {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
+            const std::string_view name = Name();
+            for (const auto& [entity, c] : kEntities) {
+                if (name == entity && Take(";")) {
+                    out += c;
+                    return true;
+                }
+            }
+            return false;
+        }
+        const std::uint32_t base = Take("x") ? 16 : 10;
+        const std::size_t start = at_;
+        std::uint32_t code = 0;
+        for (; at_ < in_.size() && in_[at_] != ';'; ++at_) {
+            const char c = in_[at_];
+            const char lower = static_cast<char>(c | 0x20);
+            std::uint32_t digit = 16;
+            if (c >= '0' && c <= '9') {
+                digit = static_cast<std::uint32_t>(c - '0');
+            } else if (lower >= 'a' && lower <= 'f') {
+                digit = static_cast<std::uint32_t>(lower - 'a' + 10);
+            }
+            if (digit >= base) {
+                return false;
+            }
+            // Clamped, so that many digits cannot wrap around into a valid character.
+            code = std::min<std::uint32_t>(code * base + digit, 0x110000);
+        }
+        if (at_ == start || !Take(";") || !IsXmlChar(code)) {
+            return false;
+        }
+        AppendUtf8(out, code);
+        return true;
+    }
+
+    bool AttributeValue(std::string& out) {
+        const char quote = at_ < in_.size() ? in_[at_] : '\0';
+        if (quote != '"' && quote != '\'') {
+            return false;
+        }
+        for (++at_; at_ < in_.size() && in_[at_] != quote;) {
+            const char c = in_[at_];
+            if (c == '<' || (c == '&' && !Reference(out))) {
+                return false;
+            }
+            if (c != '&') {
+                // Each whitespace character becomes a space, CR LF a single one.
+                out += IsSpace(c) ? ' ' : c;
+                at_ += c == '\r' && At("\r\n") ? 2 : 1;
+            }
+        }
+        return Take({&quote, 1});
+    }
+
+    bool StartTag() {
+        if (open_.empty() && !doc_.elements_.empty()) {
+            return false; // a second root
+        }
+        const std::string_view name = Name();
+        std::vector<Attribute> attributes;
+        for (;;) {
+            const bool space = SkipSpace();
+            if (Take("/>")) {
+                return Element(name, attributes) && Close();
+            }
+            if (Take(">")) {
+                return Element(name, attributes);
+            }
+            Attribute attribute;
+            attribute.name = Name();
+            const auto qname = Split(attribute.name);
+            SkipSpace();
+            if (!space || !qname || !Take("=")) {
+                return false;
+            }
+            SkipSpace();
+            if (!AttributeValue(attribute.value)) {
+                return false;
+            }
+            attribute.qname = *qname;
+            attribute.declares =
+                qname->prefix == "xmlns" || (qname->prefix.empty() && qname->local == "xmlns");
+            attributes.push_back(std::move(attribute));
+        }
+    }
+
+    bool EndTag() {
+        const std::string_view name = Name();
+        SkipSpace();
+        return Take(">") && !open_.empty() && open_.back().name == name && Close();
+    }
+
+    // The declarations first: they apply to the element's own name and to its attributes.
+    bool Element(std::string_view name, const std::vector<Attribute>& attributes) {
+        const auto qname = Split(name);
+        if (!qname || open_.size() >= static_cast<std::size_t>(kMaxDepth) ||
+            doc_.elements_.size() >= static_cast<std::size_t>(kMaxElements)) {
+            return false;
+        }
+        const int index = static_cast<int>(doc_.elements_.size());
+        const int parent = open_.empty() ? -1 : open_.back().index;
+        doc_.elements_.push_back({0, std::string(qname->local), {}, {}, parent, {}});
+        open_.push_back({name, index});
+        for (const Attribute& attribute : attributes) {
+            if (attribute.declares && !Declare(attribute.qname, attribute.value, index)) {
+                return false;
+            }
+        }
+        const int ns = Lookup(qname->prefix);
+        if (ns < 0 || !DistinctAttributes(attributes)) {
+            return false;
+        }
+        doc_.elements_[index].ns = ns;
+        if (parent >= 0) {
+            doc_.elements_[parent].children.push_back(index);
+        }
+        return true;
+    }
+
+    bool Declare(QName qname, const std::string& uri, int element) {
+        const std::string_view prefix = qname.prefix.empty() ? std::string_view() : qname.local;
+        // "xml" is bound to its namespace and nothing else is, "xmlns" is bound to none, and
+        // only the default namespace can be undeclared.
+        if (prefix == "xmlns" || uri == kXmlnsNamespace ||
+            (prefix == "xml") != (uri == kXmlNamespace) || (!prefix.empty() && uri.empty())) {
+            return false;
+        }
+        const int index = uri.empty() ? 0 : static_cast<int>(doc_.uris_.size());
+        if (!uri.empty()) {
+            doc_.uris_.push_back(uri);
+        }
+        doc_.elements_[element].declarations.push_back({std::string(prefix), index});
+        scope_[prefix].push_back(index);
+        return true;
+    }
+
+    // No attribute twice, neither as written nor as namespace and local name; unprefixed ones
+    // are in no namespace.
+    bool DistinctAttributes(const std::vector<Attribute>& attributes) const {
+        std::vector<std::string_view> written;
+        std::vector<std::pair<std::string_view, std::string_view>> expanded;
+        for (const Attribute& attribute : attributes) {
+            written.push_back(attribute.name);
+            if (attribute.declares) {
+                continue;
+            }
+            const int ns = attribute.qname.prefix.empty() ? 0 : Lookup(attribute.qname.prefix);
+            if (ns < 0) {
+                return false;
+            }
+            expanded.emplace_back(doc_.uris_[ns], attribute.qname.local);
+        }
+        return !HasDuplicates(std::move(written)) && !HasDuplicates(std::move(expanded));
+    }
+
+    // The URI bound to the prefix: -1 when undeclared, 0 for no namespace.
+    int Lookup(std::string_view prefix) const {
+        const auto found = scope_.find(prefix);
+        if (found == scope_.end() || found->second.empty()) {
+            return prefix.empty() ? 0 : -1;
+        }
+        return found->second.back();
+    }
+
+    bool Close() {
+        for (const Document::Declaration& declaration :
+             doc_.elements_[open_.back().index].declarations) {
+            scope_.find(declaration.prefix)->second.pop_back();
+        }
+        open_.pop_back();
+        return true;
+    }
+
+    std::string_view in_;
+    std::size_t at_ = 0;
+    Document doc_;
+    std::vector<Open> open_;
+    std::unordered_map<std::string_view, std::vector<int>> scope_; // prefix: URIs, innermost last
+};
+
+std::optional<Document> Document::Read(std::string_view message) {
+    return XmlReader(message).Read();
+}
+
+bool Document::is(int index, std::string_view ns, std::string_view name) const {
+    const Element& element = elements_[index];
+    return element.name == name && uris_[element.ns] == ns;
+}
+
+int Document::child(int parent, std::string_view ns, std::string_view name) const {
+    if (parent >= 0) {
+        for (const int index : elements_[parent].children) {
+            if (is(index, ns, name)) {
+                return index;
+            }
+        }
+    }
+    return -1;
+}
+
+std::vector<int> Document::children(int parent, std::string_view ns, std::string_view name) const {
+    std::vector<int> found;
+    if (parent >= 0) {
+        for (const int index : elements_[parent].children) {
+            if (is(index, ns, name)) {
+                found.push_back(index);
+            }
+        }
+    }
+    return found;
+}
+
+int Document::descendant(int ancestor, std::string_view ns, std::string_view name) const {
+    if (ancestor < 0) {
+        return -1;
+    }
+    // Elements are stored in document order, so the descendants follow their ancestor.
+    for (int index = ancestor + 1;
+         index < static_cast<int>(elements_.size()) && Within(index, ancestor); ++index) {
+        if (is(index, ns, name)) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+bool Document::Within(int index, int ancestor) const {
+    for (int at = elements_[index].parent; at >= 0; at = elements_[at].parent) {
+        if (at == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Document::text(int index) const {
+    return index < 0 ? std::string() : std::string(TrimXmlSpace(elements_[index].text));
+}
+
+std::optional<TypeName> Document::resolve(int index, std::string_view qualified) const {
+    const std::size_t colon = qualified.find(':');
+    const bool prefixed = colon != std::string_view::npos;
+    const std::string_view prefix = prefixed ? qualified.substr(0, colon) : std::string_view();
+    const std::string_view local = prefixed ? qualified.substr(colon + 1) : qualified;
+    if (local.empty() || (prefixed && prefix.empty())) {
+        return std::nullopt;
+    }
+    for (int at = index; at >= 0; at = elements_[at].parent) {
+        for (const Declaration& declaration : elements_[at].declarations) {
+            if (declaration.prefix == prefix) {
+                return TypeName{uris_[declaration.uri], std::string(local)};
+            }
+        }
+    }
+    if (prefixed) {
+        return std::nullopt; // an undeclared prefix names nothing
+    }
+    return TypeName{"", std::string(local)};
+}
+
+} // namespace neighbourhood::wsd
