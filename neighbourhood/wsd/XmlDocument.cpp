@@ -3,6 +3,7 @@
 #include "base/text/Text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
@@ -117,11 +118,6 @@ std::optional<QName> Split(std::string_view name) {
     return split;
 }
 
-template <typename T> bool HasDuplicates(std::vector<T> items) {
-    std::sort(items.begin(), items.end());
-    return std::adjacent_find(items.begin(), items.end()) != items.end();
-}
-
 } // namespace
 
 std::string_view TrimXmlSpace(std::string_view text) {
@@ -134,8 +130,8 @@ std::string_view TrimXmlSpace(std::string_view text) {
     return text;
 }
 
-// One pass over the message with an explicit stack of open elements: no recursion, and each
-// byte is looked at a bounded number of times.
+// One pass over the message with an explicit stack of open elements: no recursion, and no
+// byte is looked at more than a few times.
 class XmlReader {
 public:
     explicit XmlReader(std::string_view in) : in_(in) { scope_["xml"].push_back(kXmlUri); }
@@ -146,8 +142,7 @@ public:
         }
         Take("\xEF\xBB\xBF");
         // Anywhere else, or without its space, "<?xml" is refused as an instruction.
-        const bool declaration = At("<?xml") && at_ + 5 < in_.size() && IsSpace(in_[at_ + 5]);
-        if (declaration && !Declaration()) {
+        if (At("<?xml") && at_ + 5 < in_.size() && IsSpace(in_[at_ + 5]) && !Declaration()) {
             return std::nullopt;
         }
         while (at_ < in_.size()) {
@@ -164,9 +159,7 @@ public:
 private:
     struct Attribute {
         std::string_view name;
-        QName qname;
         std::string value;
-        bool declares = false; // xmlns or xmlns:prefix
     };
     struct Open {
         std::string_view name; // as written, for the end tag
@@ -176,11 +169,9 @@ private:
     bool At(std::string_view token) const { return in_.substr(at_).starts_with(token); }
 
     bool Take(std::string_view token) {
-        if (!At(token)) {
-            return false;
-        }
-        at_ += token.size();
-        return true;
+        const bool found = At(token);
+        at_ += found ? token.size() : 0;
+        return found;
     }
 
     bool SkipSpace() {
@@ -193,47 +184,41 @@ private:
 
     std::string_view Name() {
         const std::size_t start = at_;
-        while (at_ < in_.size()) {
-            std::uint32_t code = 0;
-            const std::size_t length = DecodeUtf8(in_, at_, code);
+        std::uint32_t code = 0;
+        for (std::size_t length = 0; at_ < in_.size(); at_ += length) {
+            length = DecodeUtf8(in_, at_, code);
             if (length == 0 || !(at_ == start ? IsNameStart(code) : IsNameChar(code))) {
                 break;
             }
-            at_ += length;
         }
         return in_.substr(start, at_ - start);
     }
 
-    // Past the next `end`; what came before it in `skipped`.
-    bool Until(std::string_view end, std::string_view& skipped) {
+    // Past the next `end`, or false when there is none.
+    bool SkipPast(std::string_view end) {
         const std::size_t found = in_.find(end, at_);
-        if (found == std::string_view::npos) {
-            return false;
-        }
-        skipped = in_.substr(at_, found - at_);
-        at_ = found + end.size();
-        return true;
+        at_ = found == std::string_view::npos ? in_.size() : found + end.size();
+        return found != std::string_view::npos;
     }
 
-    bool Quoted(std::string_view& value) {
-        const char quote = at_ < in_.size() ? in_[at_] : '\0';
-        return (quote == '"' || quote == '\'') && Take({&quote, 1}) && Until({&quote, 1}, value);
-    }
+    Document::Element& Current() { return doc_.elements_[open_.back().index]; }
 
     bool Next() {
-        std::string_view skipped;
         if (Take("<!--")) {
-            return Until("--", skipped) && Take(">"); // "--" only closes a comment
+            return SkipPast("--") && Take(">"); // "--" only closes a comment
         }
         if (Take("<?")) {
             return Instruction();
         }
         if (Take("<![CDATA[")) {
-            if (open_.empty() || !Until("]]>", skipped)) {
+            const std::size_t end = in_.find("]]>", at_);
+            if (open_.empty() || end == std::string_view::npos) {
                 return false;
             }
-            AppendLines(skipped);
-            return true;
+            while (at_ < end) {
+                AppendLine(Current().text);
+            }
+            return Take("]]>");
         }
         if (Take("</")) {
             return EndTag();
@@ -247,81 +232,62 @@ private:
         return Text();
     }
 
-    // The version, then optionally the encoding and standalone, each after a space.
+    // The version, then optionally the encoding and standalone.
     bool Declaration() {
         at_ += 5;
-        for (int stage = 0;;) {
-            const bool space = SkipSpace();
-            if (Take("?>")) {
-                return stage > 0;
-            }
-            const std::string_view name = Name();
-            std::string_view value;
-            SkipSpace();
-            const bool equals = Take("=");
-            SkipSpace();
-            if (!space || !equals || !Quoted(value)) {
-                return false;
-            }
-            if (stage == 0 && name == "version" && value == "1.0") {
-                stage = 1;
-            } else if (stage == 1 && name == "encoding" && text::AsciiLower(value) == "utf-8") {
-                stage = 2; // all we read
-            } else if ((stage == 1 || stage == 2) && name == "standalone" &&
-                       (value == "yes" || value == "no")) {
-                stage = 3;
-            } else {
-                return false;
+        std::vector<Attribute> pseudo;
+        if (!Attributes(pseudo) || !Take("?>") || pseudo.empty() || pseudo[0].name != "version" ||
+            pseudo[0].value != "1.0") {
+            return false;
+        }
+        std::size_t next = 1;
+        if (next < pseudo.size() && pseudo[next].name == "encoding") {
+            if (text::AsciiLower(pseudo[next++].value) != "utf-8") {
+                return false; // all we read
             }
         }
+        if (next < pseudo.size() && pseudo[next].name == "standalone") {
+            if (pseudo[next].value != "yes" && pseudo[next].value != "no") {
+                return false;
+            }
+            ++next;
+        }
+        return next == pseudo.size();
     }
 
     bool Instruction() {
         const std::string_view target = Name();
-        std::string_view skipped;
         if (target.empty() || target.find(':') != std::string_view::npos ||
             text::AsciiLower(target) == "xml") {
             return false;
         }
-        return Take("?>") || (SkipSpace() && Until("?>", skipped));
+        return Take("?>") || (SkipSpace() && SkipPast("?>"));
     }
 
-    // Character data up to the next tag, with its references.
+    // Character data up to the next tag.
     bool Text() {
         if (open_.empty()) {
             return SkipSpace(); // only whitespace outside the root
         }
-        const std::size_t start = at_;
-        const std::size_t end = std::min(in_.find('<', at_), in_.size());
-        const std::string_view run = in_.substr(start, end - start);
-        if (run.find("]]>") != std::string_view::npos) {
-            return false;
-        }
-        std::string& text = doc_.elements_[open_.back().index].text;
-        for (std::size_t from = 0;;) {
-            const std::size_t amp = run.find('&', from);
-            AppendLines(run.substr(from, amp == std::string_view::npos ? amp : amp - from));
-            if (amp == std::string_view::npos) {
-                break;
-            }
-            at_ = start + amp;
-            if (!Reference(text)) {
+        std::string& text = Current().text;
+        while (at_ < in_.size() && in_[at_] != '<') {
+            if (At("]]>")) {
+                return false;
+            } else if (in_[at_] != '&') {
+                AppendLine(text);
+            } else if (!Reference(text)) {
                 return false;
             }
-            from = at_ - start; // a reference stops before the '<' at `end`
         }
-        at_ = end;
         return true;
     }
 
-    // Line ends as XML reads them: CR LF and a lone CR become LF.
-    void AppendLines(std::string_view raw) {
-        std::string& text = doc_.elements_[open_.back().index].text;
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            text += raw[i] == '\r' ? '\n' : raw[i];
-            if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
-                ++i;
-            }
+    // One character, line ends as XML reads them: CR LF and a lone CR become LF.
+    void AppendLine(std::string& out) {
+        const char c = in_[at_++];
+        out += c == '\r' ? '\n' : c;
+        if (c == '\r') {
+            Take("\n");
         }
     }
 
@@ -333,39 +299,45 @@ private:
                 {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
             const std::string_view name = Name();
             for (const auto& [entity, c] : kEntities) {
-                if (name == entity && Take(";")) {
+                if (name == entity) {
                     out += c;
-                    return true;
+                    return Take(";");
                 }
             }
             return false;
         }
-        const std::uint32_t base = Take("x") ? 16 : 10;
-        const std::size_t start = at_;
+        const int base = Take("x") ? 16 : 10;
+        const char* first = in_.data() + at_;
         std::uint32_t code = 0;
-        for (; at_ < in_.size() && in_[at_] != ';'; ++at_) {
-            const char c = in_[at_];
-            const char lower = static_cast<char>(c | 0x20);
-            std::uint32_t digit = 16;
-            if (c >= '0' && c <= '9') {
-                digit = static_cast<std::uint32_t>(c - '0');
-            } else if (lower >= 'a' && lower <= 'f') {
-                digit = static_cast<std::uint32_t>(lower - 'a' + 10);
-            }
-            if (digit >= base) {
-                return false;
-            }
-            // Clamped, so that many digits cannot wrap around into a valid character.
-            code = std::min<std::uint32_t>(code * base + digit, 0x110000);
-        }
-        if (at_ == start || !Take(";") || !IsXmlChar(code)) {
+        // Too many digits for a code point is an error here, not a wrap-around.
+        const auto [last, error] = std::from_chars(first, in_.data() + in_.size(), code, base);
+        at_ += static_cast<std::size_t>(last - first);
+        if (last == first || error != std::errc() || !Take(";") || !IsXmlChar(code)) {
             return false;
         }
         AppendUtf8(out, code);
         return true;
     }
 
-    bool AttributeValue(std::string& out) {
+    // Each after whitespace, up to what ends the tag.
+    bool Attributes(std::vector<Attribute>& attributes) {
+        for (;;) {
+            const bool space = SkipSpace();
+            if (at_ == in_.size() || At(">") || At("/>") || At("?>")) {
+                return true;
+            }
+            Attribute attribute{Name(), {}};
+            SkipSpace();
+            const bool equals = Take("=");
+            SkipSpace();
+            if (!space || attribute.name.empty() || !equals || !Value(attribute.value)) {
+                return false;
+            }
+            attributes.push_back(std::move(attribute));
+        }
+    }
+
+    bool Value(std::string& out) {
         const char quote = at_ < in_.size() ? in_[at_] : '\0';
         if (quote != '"' && quote != '\'') {
             return false;
@@ -374,11 +346,9 @@ private:
             const char c = in_[at_];
             if (c == '<' || (c == '&' && !Reference(out))) {
                 return false;
-            }
-            if (c != '&') {
-                // Each whitespace character becomes a space, CR LF a single one.
-                out += IsSpace(c) ? ' ' : c;
-                at_ += c == '\r' && At("\r\n") ? 2 : 1;
+            } else if (c != '&') {
+                AppendLine(out);
+                out.back() = IsSpace(c) ? ' ' : c; // whitespace as a space, CR LF as one
             }
         }
         return Take({&quote, 1});
@@ -390,30 +360,13 @@ private:
         }
         const std::string_view name = Name();
         std::vector<Attribute> attributes;
-        for (;;) {
-            const bool space = SkipSpace();
-            if (Take("/>")) {
-                return Element(name, attributes) && Close();
-            }
-            if (Take(">")) {
-                return Element(name, attributes);
-            }
-            Attribute attribute;
-            attribute.name = Name();
-            const auto qname = Split(attribute.name);
-            SkipSpace();
-            if (!space || !qname || !Take("=")) {
-                return false;
-            }
-            SkipSpace();
-            if (!AttributeValue(attribute.value)) {
-                return false;
-            }
-            attribute.qname = *qname;
-            attribute.declares =
-                qname->prefix == "xmlns" || (qname->prefix.empty() && qname->local == "xmlns");
-            attributes.push_back(std::move(attribute));
+        if (!Attributes(attributes)) {
+            return false;
         }
+        if (Take("/>")) {
+            return Element(name, attributes) && Close();
+        }
+        return Take(">") && Element(name, attributes);
     }
 
     bool EndTag() {
@@ -433,24 +386,30 @@ private:
         const int parent = open_.empty() ? -1 : open_.back().index;
         doc_.elements_.push_back({0, std::string(qname->local), {}, {}, parent, {}});
         open_.push_back({name, index});
+        std::vector<QName> names;
         for (const Attribute& attribute : attributes) {
-            if (attribute.declares && !Declare(attribute.qname, attribute.value, index)) {
+            const auto split = Split(attribute.name);
+            if (!split || (IsDeclaration(*split) && !Declare(*split, attribute.value))) {
                 return false;
             }
+            names.push_back(*split);
         }
-        const int ns = Lookup(qname->prefix);
-        if (ns < 0 || !DistinctAttributes(attributes)) {
+        doc_.elements_[index].ns = Lookup(qname->prefix);
+        if (doc_.elements_[index].ns < 0 || !Distinct(names)) {
             return false;
         }
-        doc_.elements_[index].ns = ns;
         if (parent >= 0) {
             doc_.elements_[parent].children.push_back(index);
         }
         return true;
     }
 
-    bool Declare(QName qname, const std::string& uri, int element) {
-        const std::string_view prefix = qname.prefix.empty() ? std::string_view() : qname.local;
+    static bool IsDeclaration(QName name) {
+        return name.prefix == "xmlns" || (name.prefix.empty() && name.local == "xmlns");
+    }
+
+    bool Declare(QName name, const std::string& uri) {
+        const std::string_view prefix = name.prefix.empty() ? std::string_view() : name.local;
         // "xml" is bound to its namespace and nothing else is, "xmlns" is bound to none, and
         // only the default namespace can be undeclared.
         if (prefix == "xmlns" || uri == kXmlnsNamespace ||
@@ -461,28 +420,28 @@ private:
         if (!uri.empty()) {
             doc_.uris_.push_back(uri);
         }
-        doc_.elements_[element].declarations.push_back({std::string(prefix), index});
+        Current().declarations.push_back({std::string(prefix), index});
         scope_[prefix].push_back(index);
         return true;
     }
 
-    // No attribute twice, neither as written nor as namespace and local name; unprefixed ones
-    // are in no namespace.
-    bool DistinctAttributes(const std::vector<Attribute>& attributes) const {
-        std::vector<std::string_view> written;
+    // No attribute twice by namespace and local name: unprefixed ones are in no namespace, and
+    // declarations count as in the xmlns namespace.
+    bool Distinct(const std::vector<QName>& names) const {
         std::vector<std::pair<std::string_view, std::string_view>> expanded;
-        for (const Attribute& attribute : attributes) {
-            written.push_back(attribute.name);
-            if (attribute.declares) {
+        for (const QName& name : names) {
+            if (IsDeclaration(name)) {
+                expanded.emplace_back(kXmlnsNamespace, name.prefix.empty() ? "" : name.local);
                 continue;
             }
-            const int ns = attribute.qname.prefix.empty() ? 0 : Lookup(attribute.qname.prefix);
+            const int ns = name.prefix.empty() ? 0 : Lookup(name.prefix);
             if (ns < 0) {
                 return false;
             }
-            expanded.emplace_back(doc_.uris_[ns], attribute.qname.local);
+            expanded.emplace_back(doc_.uris_[ns], name.local);
         }
-        return !HasDuplicates(std::move(written)) && !HasDuplicates(std::move(expanded));
+        std::sort(expanded.begin(), expanded.end());
+        return std::adjacent_find(expanded.begin(), expanded.end()) == expanded.end();
     }
 
     // The URI bound to the prefix: -1 when undeclared, 0 for no namespace.
@@ -495,8 +454,7 @@ private:
     }
 
     bool Close() {
-        for (const Document::Declaration& declaration :
-             doc_.elements_[open_.back().index].declarations) {
+        for (const Document::Declaration& declaration : Current().declarations) {
             scope_.find(declaration.prefix)->second.pop_back();
         }
         open_.pop_back();
@@ -520,14 +478,8 @@ bool Document::is(int index, std::string_view ns, std::string_view name) const {
 }
 
 int Document::child(int parent, std::string_view ns, std::string_view name) const {
-    if (parent >= 0) {
-        for (const int index : elements_[parent].children) {
-            if (is(index, ns, name)) {
-                return index;
-            }
-        }
-    }
-    return -1;
+    const std::vector<int> found = children(parent, ns, name);
+    return found.empty() ? -1 : found.front();
 }
 
 std::vector<int> Document::children(int parent, std::string_view ns, std::string_view name) const {
