@@ -73,6 +73,8 @@ public:
 
 private:
     explicit UdpSocket(std::uintptr_t handle) : handle_(handle) {}
+    // Non-blocking, bound to the address on an ephemeral port.
+    static std::optional<UdpSocket> Bound(const Ipv4Address& address);
     static constexpr std::uintptr_t kNone = ~std::uintptr_t{0};
     friend std::vector<bool> WaitReadable(const std::vector<const UdpSocket*>& sockets,
                                           std::chrono::milliseconds wait);

@@ -76,58 +76,46 @@ UdpSocket::~UdpSocket() {
     }
 }
 
-namespace {
-
-// A new non-blocking UDP socket bound to the address, or -1.
-int OpenBound(const Ipv4Address& address) {
+std::optional<UdpSocket> UdpSocket::Bound(const Ipv4Address& address) {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = ToSockaddr(address, 0);
-    if (fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-} // namespace
-
-std::optional<UdpSocket> UdpSocket::MulticastSender(const Link& link, unsigned char ttl) {
-    const int fd = OpenBound(link.address);
     if (fd < 0) {
         return std::nullopt;
     }
     UdpSocket sock(static_cast<std::uintptr_t>(fd));
+    const sockaddr_in local = ToSockaddr(address, 0);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        return std::nullopt;
+    }
+    return sock;
+}
+
+std::optional<UdpSocket> UdpSocket::MulticastSender(const Link& link, unsigned char ttl) {
+    auto sock = Bound(link.address);
     ip_mreqn outgoing{};
     std::memcpy(&outgoing.imr_address, link.address.data(), link.address.size());
     outgoing.imr_ifindex = static_cast<int>(if_nametoindex(link.name.c_str()));
     const unsigned char loop = 0;
-    if (setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &outgoing, sizeof outgoing) != 0 ||
-        setsockopt(fd, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl) != 0 ||
-        setsockopt(fd, IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop) != 0) {
+    if (!sock ||
+        setsockopt(Fd(sock->handle_), IPPROTO_IP, IP_MULTICAST_IF, &outgoing, sizeof outgoing) !=
+            0 ||
+        setsockopt(Fd(sock->handle_), IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl) != 0 ||
+        setsockopt(Fd(sock->handle_), IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop) != 0) {
         return std::nullopt;
     }
     return sock;
 }
 
 std::optional<UdpSocket> UdpSocket::Broadcaster() {
-    const int fd = OpenBound({0, 0, 0, 0});
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    UdpSocket sock(static_cast<std::uintptr_t>(fd));
+    auto sock = Bound({0, 0, 0, 0});
     const int on = 1;
-    if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+    if (!sock || setsockopt(Fd(sock->handle_), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
         return std::nullopt;
     }
     return sock;
 }
 
 std::optional<UdpSocket> UdpSocket::Loopback() {
-    const int fd = OpenBound({127, 0, 0, 1});
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    return UdpSocket(static_cast<std::uintptr_t>(fd));
+    return Bound({127, 0, 0, 1});
 }
 
 std::uint16_t UdpSocket::port() const {

@@ -100,31 +100,6 @@ UdpSocket::~UdpSocket() {
 
 namespace {
 
-// A new non-blocking UDP socket bound to the address, the library started for it; or nothing.
-std::optional<SOCKET> OpenBound(const Ipv4Address& address) {
-    WSADATA data{};
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
-        return std::nullopt;
-    }
-    const SOCKET sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    u_long nonBlocking = 1;
-    // A port unreachable answer to something sent would otherwise fail the next receive.
-    BOOL reportReset = FALSE;
-    DWORD unused = 0;
-    const sockaddr_in local = ToSockaddr(address, 0);
-    if (sock != INVALID_SOCKET && ioctlsocket(sock, FIONBIO, &nonBlocking) == 0 &&
-        bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0) {
-        WSAIoctl(sock, SIO_UDP_CONNRESET, &reportReset, sizeof reportReset, nullptr, 0, &unused,
-                 nullptr, nullptr);
-        return sock;
-    }
-    if (sock != INVALID_SOCKET) {
-        closesocket(sock);
-    }
-    WSACleanup();
-    return std::nullopt;
-}
-
 bool SetDword(SOCKET sock, int level, int option, DWORD value) {
     return setsockopt(sock, level, option, reinterpret_cast<const char*>(&value), sizeof value) ==
            0;
@@ -132,40 +107,54 @@ bool SetDword(SOCKET sock, int level, int option, DWORD value) {
 
 } // namespace
 
-std::optional<UdpSocket> UdpSocket::MulticastSender(const Link& link, unsigned char ttl) {
-    const auto sock = OpenBound(link.address);
-    if (!sock) {
+std::optional<UdpSocket> UdpSocket::Bound(const Ipv4Address& address) {
+    // Each socket starts the library for itself (its destructor cleans up).
+    WSADATA data{};
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
         return std::nullopt;
     }
-    UdpSocket owned(static_cast<std::uintptr_t>(*sock));
+    const SOCKET handle = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (handle == INVALID_SOCKET) {
+        WSACleanup();
+        return std::nullopt;
+    }
+    UdpSocket sock(static_cast<std::uintptr_t>(handle));
+    u_long nonBlocking = 1;
+    // A port unreachable answer to something sent would otherwise fail the next receive.
+    BOOL reportReset = FALSE;
+    DWORD unused = 0;
+    const sockaddr_in local = ToSockaddr(address, 0);
+    if (ioctlsocket(handle, FIONBIO, &nonBlocking) != 0 ||
+        bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        return std::nullopt;
+    }
+    WSAIoctl(handle, SIO_UDP_CONNRESET, &reportReset, sizeof reportReset, nullptr, 0, &unused,
+             nullptr, nullptr);
+    return sock;
+}
+
+std::optional<UdpSocket> UdpSocket::MulticastSender(const Link& link, unsigned char ttl) {
+    auto sock = Bound(link.address);
     DWORD outgoing = 0; // the interface's address, in network order
     std::memcpy(&outgoing, link.address.data(), sizeof outgoing);
-    if (!SetDword(*sock, IPPROTO_IP, IP_MULTICAST_IF, outgoing) ||
-        !SetDword(*sock, IPPROTO_IP, IP_MULTICAST_TTL, ttl) ||
-        !SetDword(*sock, IPPROTO_IP, IP_MULTICAST_LOOP, 0)) {
+    if (!sock || !SetDword(Handle(sock->handle_), IPPROTO_IP, IP_MULTICAST_IF, outgoing) ||
+        !SetDword(Handle(sock->handle_), IPPROTO_IP, IP_MULTICAST_TTL, ttl) ||
+        !SetDword(Handle(sock->handle_), IPPROTO_IP, IP_MULTICAST_LOOP, 0)) {
         return std::nullopt;
     }
-    return owned;
+    return sock;
 }
 
 std::optional<UdpSocket> UdpSocket::Broadcaster() {
-    const auto sock = OpenBound({0, 0, 0, 0});
-    if (!sock) {
+    auto sock = Bound({0, 0, 0, 0});
+    if (!sock || !SetDword(Handle(sock->handle_), SOL_SOCKET, SO_BROADCAST, TRUE)) {
         return std::nullopt;
     }
-    UdpSocket owned(static_cast<std::uintptr_t>(*sock));
-    if (!SetDword(*sock, SOL_SOCKET, SO_BROADCAST, TRUE)) {
-        return std::nullopt;
-    }
-    return owned;
+    return sock;
 }
 
 std::optional<UdpSocket> UdpSocket::Loopback() {
-    const auto sock = OpenBound({127, 0, 0, 1});
-    if (!sock) {
-        return std::nullopt;
-    }
-    return UdpSocket(static_cast<std::uintptr_t>(*sock));
+    return Bound({127, 0, 0, 1});
 }
 
 std::uint16_t UdpSocket::port() const {
