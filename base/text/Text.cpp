@@ -111,9 +111,17 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// The character that starts at `at`, and its length; U+FFFD and 1 when the bytes there are no
-// well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
-std::pair<char32_t, std::size_t> Decode(std::string_view text, std::size_t at) {
+// Characters that control a terminal or a line, or that reorder or hide the text around them.
+bool Unshown(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E ||
+           (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) ||
+           (c >= 0xE0000 && c <= 0xE007F);
+}
+
+} // namespace
+
+std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     if (lead < 0x80) {
         return {lead, 1};
@@ -128,30 +136,22 @@ std::pair<char32_t, std::size_t> Decode(std::string_view text, std::size_t at) {
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4, value = lead & 0x07u, least = 0x10000;
     } else {
-        return {kReplacement, 1};
+        return {0, 0};
     }
     if (at + length > text.size()) {
-        return {kReplacement, 1};
+        return {0, 0};
     }
     for (std::size_t i = 1; i < length; ++i) {
         const auto next = static_cast<unsigned char>(text[at + i]);
         if ((next & 0xC0) != 0x80) {
-            return {kReplacement, 1};
+            return {0, 0};
         }
         value = (value << 6) | (next & 0x3Fu);
     }
     if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return {kReplacement, 1};
+        return {0, 0};
     }
     return {value, length};
-}
-
-// Characters that control a terminal or a line, or that reorder or hide the text around them.
-bool Unshown(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E ||
-           (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
-           (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) ||
-           (c >= 0xE0000 && c <= 0xE007F);
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -172,12 +172,13 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-} // namespace
-
 std::string CleanText(std::string_view text, std::size_t bytes) {
     std::string out;
     for (std::size_t at = 0; at < text.size() && out.size() <= bytes;) {
-        const auto [c, length] = Decode(text, at);
+        auto [c, length] = DecodeUtf8(text, at);
+        if (length == 0) {
+            c = kReplacement, length = 1;
+        }
         at += length;
         if (!Unshown(c)) {
             AppendUtf8(out, c);

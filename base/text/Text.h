@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Text helpers that every layer may use; they depend on nothing.
 namespace text {
@@ -18,6 +20,13 @@ std::string TrimSpaces(std::string_view text);
 // to four numbers joined by ".", each decimal, octal (a leading 0) or hexadecimal ("0x"),
 // within range ("10.0.0.1", "0x7f.1", "3405803777").
 bool IsNumericAddress(std::string_view text);
+
+// The UTF-8 character that starts at `at`: its code point and its length in bytes; length 0
+// when the bytes there are no well-formed UTF-8 (overlong forms, surrogates, values past
+// U+10FFFF, a character cut off by the end).
+std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view text, std::size_t at);
+// A code point (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
 
 // The text cut to at most `bytes` bytes, never inside a UTF-8 character.
 std::string CapUtf8(std::string_view text, std::size_t bytes);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -20,12 +21,12 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool IsXmlChar(std::uint32_t c) {
+bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-bool IsNameStart(std::uint32_t c) {
+bool IsNameStart(char32_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
            (c >= 0xC0 && c <= 0x2FF && c != 0xD7 && c != 0xF7) ||
            (c >= 0x370 && c <= 0x1FFF && c != 0x37E) || c == 0x200C || c == 0x200D ||
@@ -34,67 +35,21 @@ bool IsNameStart(std::uint32_t c) {
            (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
 }
 
-bool IsNameChar(std::uint32_t c) {
+bool IsNameChar(char32_t c) {
     return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == 0xB7 ||
            (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
-}
-
-// The length of the well-formed UTF-8 character at `at`, 0 for none: no overlong forms, no
-// surrogates, nothing past U+10FFFF, nothing cut off by the end.
-std::size_t DecodeUtf8(std::string_view text, std::size_t at, std::uint32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned lead = byte(at);
-    std::size_t length = 0;
-    std::uint32_t least = 0;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, least = 0x80, code = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, least = 0x800, code = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, least = 0x10000, code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code < least || code > 0x10FFFF || surrogate ? 0 : length;
 }
 
 // Checked once for the whole message, so that the reader can take bytes as they come.
 bool AllXmlChars(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
-        std::uint32_t code = 0;
-        const std::size_t length = DecodeUtf8(text, at, code);
+        const auto [code, length] = text::DecodeUtf8(text, at);
         if (length == 0 || !IsXmlChar(code)) {
             return false;
         }
         at += length;
     }
     return true;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-        return;
-    }
-    const int extra = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-    out += static_cast<char>(kLead[extra] | (code >> (6 * extra)));
-    for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) {
-        out += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
-    }
 }
 
 struct QName {
@@ -109,10 +64,12 @@ std::optional<QName> Split(std::string_view name) {
         return name.empty() ? std::nullopt : std::optional<QName>(QName{{}, name});
     }
     const QName split{name.substr(0, colon), name.substr(colon + 1)};
-    std::uint32_t first = 0;
     if (split.prefix.empty() || split.local.empty() ||
-        split.local.find(':') != std::string_view::npos || DecodeUtf8(split.local, 0, first) == 0 ||
-        !IsNameStart(first)) {
+        split.local.find(':') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto [first, length] = text::DecodeUtf8(split.local, 0);
+    if (length == 0 || !IsNameStart(first)) {
         return std::nullopt;
     }
     return split;
@@ -184,9 +141,9 @@ private:
 
     std::string_view Name() {
         const std::size_t start = at_;
-        std::uint32_t code = 0;
         for (std::size_t length = 0; at_ < in_.size(); at_ += length) {
-            length = DecodeUtf8(in_, at_, code);
+            char32_t code = 0;
+            std::tie(code, length) = text::DecodeUtf8(in_, at_);
             if (length == 0 || !(at_ == start ? IsNameStart(code) : IsNameChar(code))) {
                 break;
             }
@@ -315,7 +272,7 @@ private:
         if (last == first || error != std::errc() || !Take(";") || !IsXmlChar(code)) {
             return false;
         }
-        AppendUtf8(out, code);
+        text::AppendUtf8(out, static_cast<char32_t>(code));
         return true;
     }
 
