@@ -1,9 +1,10 @@
 #include "neighbourhood/net/Udp.h"
 
+#include "platform/win32/Adapters.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <iphlpapi.h>
 #include <mswsock.h>
 
 #include <algorithm>
@@ -46,45 +47,18 @@ Ipv4Address MaskOf(unsigned prefixLength) {
 
 std::vector<Link> Links(LinkKind kind, std::size_t limit) {
     std::vector<Link> links;
-    constexpr ULONG kFlags =
-        GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
-    // The list can grow between the call that sizes it and the one that fills it.
-    ULONG size = 16 * 1024;
-    std::vector<unsigned char> buffer;
-    ULONG result = ERROR_BUFFER_OVERFLOW;
-    for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
-        buffer.resize(size);
-        result =
-            GetAdaptersAddresses(AF_INET, kFlags, nullptr,
-                                 reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
-    }
-    if (result != NO_ERROR) {
-        return links;
-    }
-    for (const auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
-         adapter != nullptr; adapter = adapter->Next) {
-        if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK ||
-            (kind == LinkKind::Multicast && (adapter->Flags & IP_ADAPTER_NO_MULTICAST) != 0)) {
+    for (const auto& adapter : platform::win32::Ipv4AdapterAddresses()) {
+        if (!adapter.up || adapter.loopback ||
+            (kind == LinkKind::Multicast && !adapter.multicast) || links.size() >= limit ||
+            std::any_of(links.begin(), links.end(),
+                        [&](const Link& other) { return other.address == adapter.address; })) {
             continue;
         }
-        for (const auto* unicast = adapter->FirstUnicastAddress; unicast != nullptr;
-             unicast = unicast->Next) {
-            const sockaddr* address = unicast->Address.lpSockaddr;
-            if (address == nullptr || address->sa_family != AF_INET || links.size() >= limit) {
-                continue;
-            }
-            Link link;
-            link.name = adapter->AdapterName != nullptr ? adapter->AdapterName : "";
-            link.address = FromSockaddr(*reinterpret_cast<const sockaddr_in*>(address));
-            link.netmask = MaskOf(unicast->OnLinkPrefixLength);
-            for (std::size_t i = 0; i < link.address.size(); ++i) {
-                link.broadcast[i] = static_cast<std::uint8_t>(link.address[i] | ~link.netmask[i]);
-            }
-            if (std::none_of(links.begin(), links.end(),
-                             [&](const Link& other) { return other.address == link.address; })) {
-                links.push_back(std::move(link));
-            }
+        Link link{adapter.name, adapter.address, MaskOf(adapter.prefixLength), {}};
+        for (std::size_t i = 0; i < link.address.size(); ++i) {
+            link.broadcast[i] = static_cast<std::uint8_t>(link.address[i] | ~link.netmask[i]);
         }
+        links.push_back(std::move(link));
     }
     return links;
 }

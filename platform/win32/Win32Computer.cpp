@@ -2,6 +2,7 @@
 
 #include "platform/Ipv4Address.h"
 #include "platform/common/LocalAddress.h"
+#include "platform/win32/Adapters.h"
 
 // Winsock 2 first, then the rest of the system headers, then the helper API.
 #include <winsock2.h>
@@ -12,17 +13,11 @@
 
 #include <climits>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace platform::win32 {
 
 namespace {
-
-std::string Dotted(const in_addr& address) {
-    return platform::DottedText(
-        std::span(reinterpret_cast<const std::uint8_t*>(&address), sizeof address));
-}
 
 // The interface of the default IPv4 route with the lowest metric, by index; empty when none.
 std::string DefaultRouteInterface() {
@@ -49,33 +44,13 @@ std::string DefaultRouteInterface() {
 
 std::vector<InterfaceEntry> ReadInterfaces() {
     std::vector<InterfaceEntry> entries;
-    const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
-    ULONG size = 16 * 1024;
-    std::vector<unsigned char> buffer;
-    ULONG result = ERROR_BUFFER_OVERFLOW;
-    for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
-        buffer.resize(size);
-        result = GetAdaptersAddresses(
-            AF_INET, flags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
-    }
-    if (result != NO_ERROR) {
-        return entries;
-    }
-    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter != nullptr;
-         adapter = adapter->Next) {
-        for (auto* unicast = adapter->FirstUnicastAddress; unicast != nullptr;
-             unicast = unicast->Next) {
-            const SOCKADDR* address = unicast->Address.lpSockaddr;
-            if (address == nullptr || address->sa_family != AF_INET) {
-                continue;
-            }
-            InterfaceEntry entry;
-            entry.name = std::to_string(adapter->IfIndex);
-            entry.up = adapter->OperStatus == IfOperStatusUp;
-            entry.loopback = adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK;
-            entry.ipv4 = Dotted(reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
-            entries.push_back(std::move(entry));
-        }
+    for (const AdapterAddress& adapter : Ipv4AdapterAddresses()) {
+        InterfaceEntry entry;
+        entry.name = std::to_string(adapter.index);
+        entry.up = adapter.up;
+        entry.loopback = adapter.loopback;
+        entry.ipv4 = platform::DottedText(adapter.address);
+        entries.push_back(std::move(entry));
     }
     return entries;
 }
