@@ -114,10 +114,6 @@ std::optional<UdpSocket> UdpSocket::Broadcaster() {
     return sock;
 }
 
-std::optional<UdpSocket> UdpSocket::Loopback() {
-    return Bound({127, 0, 0, 1});
-}
-
 std::uint16_t UdpSocket::port() const {
     sockaddr_in local{};
     socklen_t size = sizeof local;

@@ -13,6 +13,7 @@ struct MetadataRequests::Shared {
     std::size_t running = 0;
     std::optional<net::UdpSocket> wake = net::UdpSocket::Loopback();
     std::optional<net::UdpSocket> waker = net::UdpSocket::Loopback();
+    std::uint16_t wakePort = wake ? wake->port() : 0;
 };
 
 MetadataRequests::MetadataRequests(Post post) : post_(post), shared_(std::make_shared<Shared>()) {}
@@ -52,7 +53,7 @@ void MetadataRequests::StartWaiting() {
                 }
                 if (shared->wake && shared->waker) {
                     const char byte = 0;
-                    shared->waker->SendTo({127, 0, 0, 1}, shared->wake->port(), &byte, 1);
+                    shared->waker->SendTo({127, 0, 0, 1}, shared->wakePort, &byte, 1);
                 }
             });
         } catch (const std::exception&) {

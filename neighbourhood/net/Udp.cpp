@@ -1,6 +1,11 @@
 #include "neighbourhood/net/Udp.h"
 
+// What the sockets of both systems share.
 namespace neighbourhood::net {
+
+std::optional<UdpSocket> UdpSocket::Loopback() {
+    return Bound({127, 0, 0, 1});
+}
 
 std::vector<LinkSocket> MulticastLinks(unsigned char ttl, std::size_t limit) {
     std::vector<LinkSocket> links;
