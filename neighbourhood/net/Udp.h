@@ -68,7 +68,8 @@ public:
     // Whether the datagram went out whole; a lost datagram is the protocols' business.
     bool SendTo(const Ipv4Address& to, std::uint16_t port, const void* data, std::size_t size);
     // The next datagram that fits the buffer, without waiting; one that does not fit is dropped.
-    // Nothing when none is waiting.
+    // Nothing when none is waiting, or after kMaxDropped dropped in a row: a flood of them
+    // cannot hold the caller.
     std::optional<Received> Receive(void* buffer, std::size_t size);
 
 private:
@@ -76,6 +77,7 @@ private:
     // Non-blocking, bound to the address on an ephemeral port.
     static std::optional<UdpSocket> Bound(const Ipv4Address& address);
     static constexpr std::uintptr_t kNone = ~std::uintptr_t{0};
+    static constexpr int kMaxDropped = 64;
     friend std::vector<bool> WaitReadable(const std::vector<const UdpSocket*>& sockets,
                                           std::chrono::milliseconds wait);
     std::uintptr_t handle_; // a descriptor or a SOCKET

@@ -131,7 +131,7 @@ bool UdpSocket::SendTo(const Ipv4Address& to, std::uint16_t port, const void* da
 }
 
 std::optional<Received> UdpSocket::Receive(void* buffer, std::size_t size) {
-    for (;;) {
+    for (int dropped = 0; dropped < kMaxDropped; ++dropped) {
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
         // MSG_TRUNC: the datagram's own length, so that one cut to the buffer is seen.
@@ -146,6 +146,7 @@ std::optional<Received> UdpSocket::Receive(void* buffer, std::size_t size) {
                             ntohs(from.sin_port)};
         }
     }
+    return std::nullopt;
 }
 
 std::vector<bool> WaitReadable(const std::vector<const UdpSocket*>& sockets,

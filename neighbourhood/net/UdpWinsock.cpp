@@ -147,7 +147,7 @@ bool UdpSocket::SendTo(const Ipv4Address& to, std::uint16_t port, const void* da
 
 std::optional<Received> UdpSocket::Receive(void* buffer, std::size_t size) {
     const int capacity = static_cast<int>(std::min<std::size_t>(size, INT32_MAX));
-    for (;;) {
+    for (int dropped = 0; dropped < kMaxDropped; ++dropped) {
         sockaddr_in from{};
         int fromSize = sizeof from;
         const int got = recvfrom(Handle(handle_), static_cast<char*>(buffer), capacity, 0,
@@ -162,6 +162,7 @@ std::optional<Received> UdpSocket::Receive(void* buffer, std::size_t size) {
             return std::nullopt;
         }
     }
+    return std::nullopt;
 }
 
 std::vector<bool> WaitReadable(const std::vector<const UdpSocket*>& sockets,
