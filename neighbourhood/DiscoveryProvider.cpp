@@ -14,14 +14,20 @@ namespace {
 
 // Runs the discovery and tells the hosts what it learnt, also when it fails.
 std::vector<DiscoveredComputer> Discovered(const DiscoveryProvider::Discover& discover,
-                                           std::chrono::milliseconds window, std::stop_token stop,
+                                           std::chrono::milliseconds ceiling, std::stop_token stop,
                                            DiscoveredHosts& hosts, DiscoveredHosts::Round round,
-                                           DiscoveredHosts::Trust trust) {
+                                           DiscoveredHosts::Trust trust, const Found& told) {
     std::vector<DiscoveredComputer> found;
     std::vector<std::pair<std::string, platform::Ipv4Address>> learnt;
+    // Only while its round is the current one: a stopped discovery's news is stale.
+    const Found early = [&](const DiscoveredComputer& computer) {
+        if (told && !computer.name.empty() && hosts.round() == round) {
+            told(computer);
+        }
+    };
     try {
         // Cleaned and capped where they came in; a computer without a name is none.
-        for (DiscoveredComputer& computer : discover(window, std::move(stop))) {
+        for (DiscoveredComputer& computer : discover(ceiling, std::move(stop), early)) {
             if (!computer.name.empty()) {
                 learnt.emplace_back(computer.name, computer.address);
                 found.push_back(std::move(computer));
@@ -55,10 +61,10 @@ void DiscoveryProvider::StartRun() {
     auto found = std::make_shared<std::promise<std::vector<DiscoveredComputer>>>();
     run_->found = found->get_future().share();
     try {
-        Background::Run([found, discover = discover_, window = window_,
+        Background::Run([found, discover = discover_, ceiling = ceiling_,
                          stop = run_->stop.get_token(), hosts = &hosts_, round = run_->round,
-                         trust = trust_] {
-            found->set_value(Discovered(discover, window, stop, *hosts, round, trust));
+                         trust = trust_, told = found_] {
+            found->set_value(Discovered(discover, ceiling, stop, *hosts, round, trust, told));
         });
     } catch (const std::system_error&) {
         // No thread to listen on: this round's discovery found nothing, and lookups need not

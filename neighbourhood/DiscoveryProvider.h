@@ -18,21 +18,25 @@ namespace neighbourhood {
 using platform::NetResource;
 
 // A network whose computers announce themselves: discovery starts when the walk is prepared or
-// opens the root, and runs for its window beside the rest; the network lists the computers'
-// groups, each group its computers ("\\NAME"), so that they lie as deep as the servers of any
-// other network. What it finds also goes into the discovered hosts of the round, for lookups.
+// opens the root, and runs beside the rest until it has heard enough; the network lists the
+// computers' groups, each group its computers ("\\NAME"), so that they lie as deep as the servers
+// of any other network. What it finds also goes into the discovered hosts of the round, for
+// lookups.
 class DiscoveryProvider final : public ListingProvider {
 public:
-    // Listens for the window, or until asked to stop.
-    using Discover =
-        std::function<std::vector<DiscoveredComputer>(std::chrono::milliseconds, std::stop_token)>;
+    // Listens until the answers have come, the ceiling at the latest, or until asked to stop;
+    // tells each computer to `found` as soon as it knows it.
+    using Discover = std::function<std::vector<DiscoveredComputer>(
+        std::chrono::milliseconds ceiling, std::stop_token, const Found& found)>;
 
-    // The hosts learn what it finds with the trust given.
+    // The hosts learn what it finds with the trust given, when it ends; `found` hears of each
+    // computer of the current round as soon as the discovery knows it.
     DiscoveryProvider(std::string networkName, std::string providerName, Discover discover,
-                      std::chrono::milliseconds window, DiscoveredHosts& hosts,
-                      DiscoveredHosts::Trust trust)
+                      std::chrono::milliseconds ceiling, DiscoveredHosts& hosts,
+                      DiscoveredHosts::Trust trust, Found found = {})
         : networkName_(std::move(networkName)), providerName_(std::move(providerName)),
-          discover_(std::move(discover)), window_(window), hosts_(hosts), trust_(trust) {}
+          discover_(std::move(discover)), ceiling_(ceiling), hosts_(hosts), trust_(trust),
+          found_(std::move(found)) {}
     ~DiscoveryProvider() override;
 
     // Starts this round's discovery, unless it runs already.
@@ -58,9 +62,10 @@ private:
     std::string networkName_;
     std::string providerName_;
     Discover discover_;
-    std::chrono::milliseconds window_;
+    std::chrono::milliseconds ceiling_;
     DiscoveredHosts& hosts_;
     DiscoveredHosts::Trust trust_;
+    Found found_;
     std::mutex mutex_;
     std::optional<Run> run_;
 };

@@ -1,8 +1,9 @@
 #include "neighbourhood/NameLookup.h"
 
+#include "base/concurrency/Background.h"
 #include "base/text/Text.h"
 #include "neighbourhood/net/SystemResolver.h"
-#include "neighbourhood/netbios/NetbiosNameQuery.h"
+#include "neighbourhood/netbios/NameQueries.h"
 
 namespace neighbourhood {
 
@@ -28,7 +29,15 @@ NameLookup::Lookup NameLookup::SystemResolver() {
 }
 
 NameLookup::Lookup NameLookup::NetbiosQuery(std::chrono::milliseconds wait) {
-    return [wait](const std::string& name) { return netbios::Query(name, wait); };
+    // One socket for the whole neighbourhood: names asked together wait together.
+    return [queries = std::make_shared<netbios::NameQueries>(wait)](const std::string& name) {
+        return queries->Ask(name);
+    };
+}
+
+NameLookup::~NameLookup() {
+    std::unique_lock lock(mutex_);
+    aheadEnded_.wait(lock, [this] { return ahead_ == 0; });
 }
 
 NameLookup::Address NameLookup::LookUp(const std::string& name) {
@@ -51,32 +60,71 @@ NameLookup::Address NameLookup::LookUp(const std::string& name) {
     return std::nullopt;
 }
 
+std::shared_future<NameLookup::Address>
+NameLookup::Claim(const std::string& name, std::optional<std::promise<Address>>& mine) {
+    if (const auto round = discovered_.round(); round != round_) {
+        asked_.clear();
+        round_ = round;
+    }
+    const std::string key = text::AsciiLower(name);
+    if (const auto it = asked_.find(key); it != asked_.end()) {
+        return it->second;
+    }
+    mine.emplace();
+    std::shared_future<Address> answer = mine->get_future().share();
+    asked_.emplace(key, answer);
+    return answer;
+}
+
+void NameLookup::Answer(const std::string& name, std::promise<Address>& mine) {
+    Address address;
+    try {
+        address = LookUp(name);
+    } catch (const std::exception&) {
+        // A lookup that failed found nothing.
+    }
+    mine.set_value(std::move(address));
+}
+
+void NameLookup::Expect(const std::string& name) {
+    auto mine = std::make_shared<std::optional<std::promise<Address>>>();
+    {
+        const std::lock_guard lock(mutex_);
+        if (ahead_ >= kMaxAhead) {
+            return;
+        }
+        Claim(name, *mine);
+        if (!*mine) {
+            return; // asked already
+        }
+        ++ahead_;
+    }
+    const auto ended = [this] {
+        const std::lock_guard lock(mutex_);
+        --ahead_;
+        aheadEnded_.notify_all();
+    };
+    try {
+        Background::Run([this, name, mine, ended] {
+            Answer(name, **mine);
+            ended();
+        });
+    } catch (const std::exception&) {
+        // No thread: looked up here, as it would be when asked.
+        Answer(name, **mine);
+        ended();
+    }
+}
+
 std::optional<platform::HostEntry> NameLookup::getHostByName(const std::string& name) {
     std::optional<std::promise<Address>> mine;
     std::shared_future<Address> answer;
     {
         const std::lock_guard lock(mutex_);
-        if (const auto round = discovered_.round(); round != round_) {
-            asked_.clear();
-            round_ = round;
-        }
-        const std::string key = text::AsciiLower(name);
-        if (const auto it = asked_.find(key); it != asked_.end()) {
-            answer = it->second;
-        } else {
-            mine.emplace();
-            answer = mine->get_future().share();
-            asked_.emplace(key, answer);
-        }
+        answer = Claim(name, mine);
     }
     if (mine) {
-        Address address;
-        try {
-            address = LookUp(name);
-        } catch (const std::exception&) {
-            // A lookup that failed found nothing.
-        }
-        mine->set_value(std::move(address));
+        Answer(name, *mine);
     }
     const Address& address = answer.get();
     if (!address) {

@@ -32,10 +32,12 @@ Neighbourhood::Neighbourhood(Browse made, bool discovery)
           });
           return browseMade_.get();
       }),
-      wsd("WS-Discovery Network", kWsdProvider, wsd::Discover, kDiscoveryWindow, discovered,
-          kWsdTrust),
-      mdns("Multicast DNS Network", kMdnsProvider, mdns::Discover, kDiscoveryWindow, discovered,
-           kMdnsTrust),
+      // A computer's name is looked up as soon as discovery knows it, so that its address is
+      // there by the time its row is.
+      wsd("WS-Discovery Network", kWsdProvider, wsd::Discover, kDiscoveryCeiling, discovered,
+          kWsdTrust, [this](const DiscoveredComputer& found) { resolver.Expect(found.name); }),
+      mdns("Multicast DNS Network", kMdnsProvider, mdns::Discover, kDiscoveryCeiling, discovered,
+           kMdnsTrust, [this](const DiscoveredComputer& found) { resolver.Expect(found.name); }),
       network(Members(made.providerName, browse, wsd, mdns, discovery), resolver, discovered) {}
 
 } // namespace neighbourhood

@@ -29,8 +29,9 @@ struct Neighbourhood {
     // Without discovery only the browse list is walked: no multicast goes out.
     explicit Neighbourhood(Browse browse, bool discovery = true);
 
-    // Long enough for discovery under loss, short beside a walk of SMB.
-    static constexpr std::chrono::milliseconds kDiscoveryWindow{2000};
+    // The longest a discovery listens: long enough under loss, short beside a walk of SMB. It
+    // ends sooner once the answers have come.
+    static constexpr std::chrono::milliseconds kDiscoveryCeiling{2000};
     static constexpr char kWsdProvider[] = "WSD";
     static constexpr char kMdnsProvider[] = "mDNS";
     // A WS-Discovery computer answers a name request at its own address; an mDNS name is

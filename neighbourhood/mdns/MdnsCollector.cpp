@@ -65,6 +65,7 @@ Collector::Instance* Collector::FindOrAddInstance(const std::string& name,
         return nullptr;
     }
     ++share.instances;
+    ++learnt_;
     instanceOrder_.push_back(key);
     return &instances_.emplace(key, Instance{name, peer, std::nullopt}).first->second;
 }
@@ -85,6 +86,7 @@ void Collector::AddSrv(const Record& record, const Srv& srv, const platform::Ipv
             return;
         }
         ++share.hosts;
+        ++learnt_;
         hostOrder_.push_back(key);
         hosts_.emplace(key, Host{srv.target, peer, std::nullopt});
     }
@@ -119,6 +121,7 @@ void Collector::Add(const Message& message, const platform::Ipv4Address& source)
         if (it != hosts_.end() && !it->second.address && it->second.peer == source &&
             a->address == source) {
             it->second.address = a->address;
+            ++learnt_;
         }
     }
 }

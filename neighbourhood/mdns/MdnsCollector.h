@@ -45,6 +45,8 @@ public:
     // Each host once (names compared without regard to case), in the order found; the name is
     // the SRV target without ".local", fit to show.
     std::vector<Computer> Computers() const;
+    // Grows with every instance, host and address learnt: what the discovery counts as news.
+    std::size_t Learnt() const { return learnt_; }
 
 private:
     struct Instance {
@@ -70,6 +72,7 @@ private:
     std::vector<std::string> hostOrder_;
     std::map<std::string, Host> hosts_;             // by lower-case target
     std::map<platform::Ipv4Address, Share> shares_; // what each peer has filled
+    std::size_t learnt_ = 0;
 };
 
 } // namespace neighbourhood::mdns

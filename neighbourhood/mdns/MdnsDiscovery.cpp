@@ -1,5 +1,6 @@
 #include "neighbourhood/mdns/MdnsDiscovery.h"
 
+#include "neighbourhood/DiscoveryWindow.h"
 #include "neighbourhood/mdns/MdnsCollector.h"
 #include "neighbourhood/net/Udp.h"
 
@@ -21,14 +22,12 @@ constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kMaxPacket = 1400; // stays below the usual MTU: no fragments
 // Follow-ups are sent at once when new; this bounds how many ever are.
 constexpr std::size_t kMaxFollowUpsSent = 4 * kMaxFollowUps;
-// Re-queries catch lost packets. A peer answers each query (by unicast), so only the queries
-// can be lost: with half of the multicast lost, four rounds miss one peer in sixteen, eight
-// rounds one in 256.
-constexpr std::chrono::milliseconds kRounds[] = {
-    std::chrono::milliseconds(0),    std::chrono::milliseconds(250),
-    std::chrono::milliseconds(500),  std::chrono::milliseconds(750),
-    std::chrono::milliseconds(1000), std::chrono::milliseconds(1250),
-    std::chrono::milliseconds(1500), std::chrono::milliseconds(1750)};
+// A responder answers a legacy unicast query at once, at most 120 ms later when it delays, as
+// for multicast. A peer answers each query (by unicast), so only the queries can be lost: with
+// half of the multicast lost, eight rounds miss a peer once in 256.
+constexpr std::chrono::milliseconds kAnswer{150};
+constexpr std::chrono::milliseconds kRoundGap{50};
+constexpr int kQuietRounds = 7;
 
 // The questions in as few packets as fit below kMaxPacket; names that cannot be sent are left out.
 std::vector<std::vector<std::uint8_t>> Packets(std::uint16_t id,
@@ -60,10 +59,15 @@ std::string QuestionKey(const Question& question) {
 
 } // namespace
 
-std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token stop) {
+std::vector<Computer> Discover(std::chrono::milliseconds ceiling, std::stop_token stop,
+                               const Found& found) {
     using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
     const auto start = Clock::now();
-    const auto deadline = start + window;
+    const auto elapsed = [start] {
+        return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    };
+    const auto deadline = start + ceiling;
     // A socket per interface address: the answers come back to it by unicast.
     std::vector<LinkSocket> sockets = net::MulticastLinks(kTtl, kMaxInterfaces);
     Collector collector;
@@ -87,14 +91,20 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
     for (const LinkSocket& linked : sockets) {
         pollers.push_back(&linked.socket);
     }
-    std::size_t round = 0;
-    for (auto now = start; now < deadline && !stop.stop_requested(); now = Clock::now()) {
-        if (round < std::size(kRounds) && now >= start + kRounds[round]) {
+    DiscoveryWindow window({kAnswer, kRoundGap, kQuietRounds, ceiling});
+    FoundOnce told(found);
+    std::size_t learnt = 0;
+    for (milliseconds now = elapsed(); !stop.stop_requested(); now = elapsed()) {
+        // Open while a question about a known instance or host waits for its answer.
+        if (window.Closed(now, !collector.Missing().empty())) {
+            break;
+        }
+        if (window.RoundDue(now)) {
             std::vector<Question> questions = BrowseQuestions();
             const std::vector<Question> missing = collector.Missing();
             questions.insert(questions.end(), missing.begin(), missing.end());
             send(questions);
-            ++round;
+            window.RoundSent(now);
         } else if (asked.size() < kMaxFollowUpsSent) {
             // What the last answers left open is asked at once, not at the next round.
             std::vector<Question> fresh;
@@ -107,16 +117,10 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
                 send(fresh);
             }
         }
-        auto until = deadline;
-        if (round < std::size(kRounds)) {
-            until = std::min(until, start + kRounds[round]);
-        }
-        // Rounded up, so that the loop does not spin through the last part of a millisecond;
-        // capped, so that a request to stop is seen soon.
-        const auto wait =
-            std::clamp(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()),
-                       std::chrono::milliseconds(0), std::chrono::milliseconds(50));
-        const std::vector<bool> ready = net::WaitReadable(pollers, wait);
+        // Capped, so that a request to stop is seen soon.
+        const milliseconds at = elapsed();
+        const std::vector<bool> ready = net::WaitReadable(
+            pollers, std::clamp(window.Next(at) - at, milliseconds(0), milliseconds(50)));
         for (std::size_t i = 0; i < sockets.size(); ++i) {
             if (!ready[i]) {
                 continue;
@@ -138,6 +142,11 @@ std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token
                     collector.Add(*message, got->from);
                 }
             }
+        }
+        if (collector.Learnt() != learnt) {
+            learnt = collector.Learnt();
+            window.News();
+            told.Tell(collector.Computers());
         }
     }
     return collector.Computers();

@@ -64,6 +64,11 @@ void MetadataRequests::StartWaiting() {
     }
 }
 
+bool MetadataRequests::Busy() const {
+    const std::lock_guard lock(shared_->mutex);
+    return !waiting_.empty() || shared_->running > 0 || !shared_->done.empty();
+}
+
 std::vector<std::pair<std::string, std::string>> MetadataRequests::Finished() {
     std::vector<std::pair<std::string, std::string>> finished;
     {

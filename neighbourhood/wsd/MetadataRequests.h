@@ -35,6 +35,8 @@ public:
     const net::UdpSocket* wake() const;
     // Asks until `deadline`.
     void Add(const Fetch& fetch, Clock::time_point deadline);
+    // Requests wait, run, or have answers not taken yet.
+    bool Busy() const;
     // The endpoint and body of each request answered since the last call; starts waiting ones.
     std::vector<std::pair<std::string, std::string>> Finished();
 

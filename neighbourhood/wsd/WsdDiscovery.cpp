@@ -1,5 +1,6 @@
 #include "neighbourhood/wsd/WsdDiscovery.h"
 
+#include "neighbourhood/DiscoveryWindow.h"
 #include "neighbourhood/net/Udp.h"
 #include "neighbourhood/wsd/MetadataRequests.h"
 #include "neighbourhood/wsd/WsdSchedule.h"
@@ -16,6 +17,12 @@ using net::LinkSocket;
 
 constexpr std::uint16_t kPort = 3702;
 constexpr platform::Ipv4Address kGroup{239, 255, 255, 250};
+// A peer answers a Probe within 500 ms (APP_MAX_DELAY), and the answer has its trip. Rounds go
+// out close together: a lost Probe costs a round, not a wait; with half of the multicast lost,
+// seven rounds miss a peer once in 128 (and the copies of the last lower that further).
+constexpr Milliseconds kAnswer{550};
+constexpr Milliseconds kRoundGap{40};
+constexpr int kQuietRounds = 6;
 // How often a wait looks whether the discovery is to stop.
 constexpr Milliseconds kStopCheck{50};
 // Datagrams read from one socket before the schedule gets its turn again.
@@ -54,7 +61,7 @@ void Receive(LinkSocket& link, int index, std::vector<char>& buffer, Endpoints& 
 
 } // namespace
 
-std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
+std::vector<Computer> Discover(Milliseconds ceiling, std::stop_token stop, const Found& found) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const auto elapsed = [start] {
@@ -62,16 +69,19 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
     };
     // A socket per interface address: the answers come back to it by unicast.
     std::vector<LinkSocket> links = net::MulticastLinks(1, kMaxInterfaces);
-    if (window <= Milliseconds{0} || links.empty()) {
+    if (ceiling <= Milliseconds{0} || links.empty()) {
         return {};
     }
     MetadataRequests requests;
     std::mt19937 generator{std::random_device{}()};
-    Schedule schedule(window, [&generator](Milliseconds low, Milliseconds high) {
+    Schedule schedule(ceiling, [&generator](Milliseconds low, Milliseconds high) {
         return Milliseconds{
             std::uniform_int_distribution<Milliseconds::rep>(low.count(), high.count())(generator)};
     });
+    DiscoveryWindow window({kAnswer, kRoundGap, kQuietRounds, ceiling});
     Endpoints endpoints;
+    FoundOnce told(found);
+    std::size_t learnt = 0;
     std::vector<const net::UdpSocket*> waits;
     for (const LinkSocket& link : links) {
         waits.push_back(&link.socket);
@@ -81,13 +91,22 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
     }
     std::vector<char> buffer(64 * 1024);
     std::string probe;
-    for (Milliseconds now = elapsed(); now < window && !stop.stop_requested(); now = elapsed()) {
-        const Schedule::Due due = schedule.Take(now);
-        if (due.freshProbe) {
+    for (Milliseconds now = elapsed(); !stop.stop_requested(); now = elapsed()) {
+        // Open while a computer waits for its Resolve or its name.
+        if (window.Closed(now, !endpoints.NeedingResolve().empty() || requests.Busy())) {
+            break;
+        }
+        if (window.RoundDue(now)) {
             const std::string id = NewMessageId();
             endpoints.ProbeSent(id);
             probe = BuildProbe(id);
+            for (LinkSocket& link : links) {
+                Multicast(link, probe);
+            }
+            schedule.Probed(now);
+            window.RoundSent(now);
         }
+        const Schedule::Due due = schedule.Take(now);
         if (due.probe) {
             for (LinkSocket& link : links) {
                 Multicast(link, probe);
@@ -109,13 +128,15 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
 
         // Past End() the schedule sends nothing more, whatever it had left.
         const Milliseconds at = elapsed();
-        const Milliseconds until = at < schedule.End() ? schedule.Next() : window;
-        const std::vector<bool> ready = net::WaitReadable(
-            waits, std::min(kStopCheck, std::clamp(until - at, Milliseconds{0},
-                                                   std::max(Milliseconds{0}, window - at))));
+        Milliseconds until = window.Next(at);
+        if (at < schedule.End()) {
+            until = std::min(until, schedule.Next());
+        }
+        const std::vector<bool> ready =
+            net::WaitReadable(waits, std::clamp(until - at, Milliseconds{0}, kStopCheck));
         for (std::size_t i = 0; i < links.size(); ++i) {
             if (ready[i]) {
-                Receive(links[i], static_cast<int>(i), buffer, endpoints, start + window);
+                Receive(links[i], static_cast<int>(i), buffer, endpoints, start + ceiling);
             }
         }
 
@@ -124,12 +145,17 @@ std::vector<Computer> Discover(Milliseconds window, std::stop_token stop) {
             schedule.NeedResolve(endpoint, after);
         }
         for (const Fetch& fetch : endpoints.TakeFetches()) {
-            requests.Add(fetch, start + window);
+            requests.Add(fetch, start + ceiling);
         }
         for (const auto& [endpoint, body] : requests.Finished()) {
             if (auto name = ParseGetResponse(body)) {
                 endpoints.OnComputer(endpoint, *name);
             }
+        }
+        if (endpoints.Learnt() != learnt) {
+            learnt = endpoints.Learnt();
+            window.News();
+            told.Tell(endpoints.Computers());
         }
     }
     return endpoints.Computers();

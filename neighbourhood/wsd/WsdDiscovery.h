@@ -8,9 +8,11 @@
 
 namespace neighbourhood::wsd {
 
-// Probes every up, multicast-capable IPv4 interface for the window, resolves endpoints without
-// addresses, asks each computer for its name; each computer once. Takes the whole window and no
-// longer, and less when asked to stop; needs no event loop, so it runs on a plain thread.
-std::vector<Computer> Discover(std::chrono::milliseconds window, std::stop_token stop = {});
+// Probes every up, multicast-capable IPv4 interface, resolves endpoints without addresses, asks
+// each computer for its name; each computer once, told to `found` as soon as it is named. Ends
+// when the answers have come (DiscoveryWindow), at the ceiling at the latest, or sooner when
+// asked to stop; needs no event loop, so it runs on a plain thread.
+std::vector<Computer> Discover(std::chrono::milliseconds ceiling, std::stop_token stop = {},
+                               const Found& found = {});
 
 } // namespace neighbourhood::wsd

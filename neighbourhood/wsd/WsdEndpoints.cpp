@@ -64,6 +64,7 @@ void Endpoints::OnProbeMatches(const Matches& matches, const platform::Ipv4Addre
             fresh.address = source;
             fresh.link = link;
             it = endpoints_.emplace(match.endpoint, fresh).first;
+            ++learnt_;
         }
         Learn(it->second, match);
     }
@@ -77,6 +78,7 @@ void Endpoints::OnResolveMatches(const Matches& matches) {
     for (const Match& match : matches.matches) {
         const auto it = endpoints_.find(match.endpoint);
         if (match.endpoint == asked->second && it != endpoints_.end()) {
+            learnt_ += it->second.resolved ? 0 : 1;
             it->second.resolved = true;
             Learn(it->second, match);
         }
@@ -122,6 +124,7 @@ void Endpoints::OnComputer(const std::string& endpoint, const ComputerName& name
         return;
     }
     it->second.named = true;
+    ++learnt_;
     it->second.result = std::move(computer);
 }
 

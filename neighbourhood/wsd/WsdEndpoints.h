@@ -56,6 +56,9 @@ public:
     void OnComputer(const std::string& endpoint, const ComputerName& name);
 
     std::vector<Computer> Computers() const;
+    // Grows with every new endpoint, answered Resolve and named computer: what the discovery
+    // counts as news.
+    std::size_t Learnt() const { return learnt_; }
 
 private:
     struct Endpoint {
@@ -77,6 +80,7 @@ private:
     std::map<std::string, std::string> resolves_; // message id to endpoint
     std::map<std::string, Endpoint> endpoints_;
     std::map<platform::Ipv4Address, std::size_t> perPeer_;
+    std::size_t learnt_ = 0;
 };
 
 } // namespace neighbourhood::wsd

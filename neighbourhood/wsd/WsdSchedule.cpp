@@ -21,13 +21,7 @@ Schedule::Due Schedule::Take(Milliseconds now) {
     if (now >= end_) {
         return due;
     }
-    if (now >= nextRound_) {
-        // A new round makes the copies of the last one pointless.
-        due.probe = due.freshProbe = true;
-        probe_ = Retry{};
-        Backoff(probe_, now);
-        nextRound_ = now + timing_.reprobe;
-    } else if (probe_.sent < timing_.probeCopies && now >= probe_.next) {
+    if (probe_.sent > 0 && probe_.sent < timing_.probeCopies && now >= probe_.next) {
         due.probe = true;
         Backoff(probe_, now);
     }
@@ -38,6 +32,11 @@ Schedule::Due Schedule::Take(Milliseconds now) {
         }
     }
     return due;
+}
+
+void Schedule::Probed(Milliseconds now) {
+    probe_ = Retry{};
+    Backoff(probe_, now);
 }
 
 void Schedule::NeedResolve(const std::string& endpoint, Milliseconds now) {
@@ -52,7 +51,7 @@ void Schedule::Resolved(const std::string& endpoint) {
 }
 
 Milliseconds Schedule::Next() const {
-    Milliseconds next = std::min(end_, nextRound_);
+    Milliseconds next = end_;
     if (probe_.sent > 0 && probe_.sent < timing_.probeCopies) {
         next = std::min(next, probe_.next);
     }

@@ -20,20 +20,22 @@ struct Timing {
     Milliseconds firstGapMax{250};
     Milliseconds gapCap{500};
     int probeCopies = 4;
-    // Peers answer each MessageID once, so only a fresh Probe brings back a lost ProbeMatch.
-    Milliseconds reprobe{500};
 };
 
-// What to send when, in time since discovery began: a Probe with its copies, a fresh Probe every
-// `reprobe`, and a Resolve for each endpoint that needs one until it is answered. Nothing is sent
-// in the last tenth of the window, which is left for the answers and the name requests.
+// What to send when, in time since discovery began: the copies of the latest Probe, and a Resolve
+// for each endpoint that needs one until it is answered. (When a fresh Probe goes out, under a
+// new MessageID, is the discovery window's to say: peers answer each MessageID once, so only a
+// fresh one brings back a lost ProbeMatch.) Nothing is sent in the last tenth of the window,
+// which is left for the answers and the name requests.
 class Schedule {
 public:
     Schedule(Milliseconds window, RandomSource random, Timing timing = {});
 
+    // A fresh Probe went out: its copies follow, and the last one's are pointless.
+    void Probed(Milliseconds now);
+
     struct Due {
-        bool probe = false;
-        bool freshProbe = false;           // under a new MessageID, a new round
+        bool probe = false;                // a copy of the latest Probe
         std::vector<std::string> resolves; // each under a new MessageID, the peer drops repeats
     };
     Due Take(Milliseconds now);
@@ -58,7 +60,6 @@ private:
     Milliseconds end_;
     RandomSource random_;
     Timing timing_;
-    Milliseconds nextRound_{0};
     Retry probe_;
     std::map<std::string, Retry> resolves_; // pending ones
     std::set<std::string> answered_;

@@ -61,7 +61,7 @@ TEST(RoundOfDiscovery, EachLoadTakesTheRoundItBegan) {
     neighbourhood::DiscoveredHosts hosts;
     neighbourhood::DiscoveryProvider discovery(
         "Discovered Network", "D",
-        [&load](std::chrono::milliseconds, std::stop_token) {
+        [&load](std::chrono::milliseconds, std::stop_token, const neighbourhood::Found&) {
             return std::vector<neighbourhood::DiscoveredComputer>{
                 {"LOAD" + std::to_string(load.load()), "GROUP", "", {10, 0, 0, 9}}};
         },

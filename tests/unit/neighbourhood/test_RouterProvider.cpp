@@ -48,7 +48,8 @@ struct Walk {
     }
 
     DiscoveryProvider::Discover Probe(const std::vector<DiscoveredComputer>& found) {
-        return [this, &found](std::chrono::milliseconds, std::stop_token) {
+        return [this, &found](std::chrono::milliseconds, std::stop_token,
+                              const neighbourhood::Found&) {
             // Both discoveries must run at the same time, not one after the other.
             ++running;
             for (int i = 0; i < 100 && running < 2; ++i) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace wsd = neighbourhood::wsd;
@@ -24,14 +25,19 @@ struct Trace {
     std::map<std::string, std::vector<milliseconds>> resolves;
 };
 
-// Takes what is due every millisecond of the window and beyond; `step` acts on the schedule
-// first. Checks on the way that Next() never lets something due slip by.
-Trace Simulate(wsd::Schedule& schedule, milliseconds until,
+// Takes what is due every millisecond of the window and beyond, with a fresh Probe at each of
+// `rounds`; `step` acts on the schedule first. Checks on the way that Next() never lets
+// something due slip by.
+Trace Simulate(wsd::Schedule& schedule, milliseconds until, std::vector<int> rounds,
                const std::function<void(milliseconds)>& step = {}) {
     Trace trace;
     for (milliseconds now{0}; now <= until; ++now) {
         if (step) {
             step(now);
+        }
+        if (std::find(rounds.begin(), rounds.end(), now.count()) != rounds.end()) {
+            schedule.Probed(now);
+            trace.probes.push_back({now, true});
         }
         const milliseconds next = schedule.Next();
         const wsd::Schedule::Due due = schedule.Take(now);
@@ -39,7 +45,7 @@ Trace Simulate(wsd::Schedule& schedule, milliseconds until,
             EXPECT_LE(next, now);
         }
         if (due.probe) {
-            trace.probes.push_back({now, due.freshProbe});
+            trace.probes.push_back({now, false});
         }
         for (const std::string& endpoint : due.resolves) {
             trace.resolves[endpoint].push_back(now);
@@ -50,7 +56,7 @@ Trace Simulate(wsd::Schedule& schedule, milliseconds until,
 
 } // namespace
 
-TEST(WsdSchedule, ProbesWithDoublingGapsAndReprobes) {
+TEST(WsdSchedule, CopiesFollowEachFreshProbeWithDoublingGaps) {
     const milliseconds ms{1};
     wsd::Schedule shortest(milliseconds{2000}, Always(milliseconds{50}));
     EXPECT_EQ(shortest.End(), milliseconds{1800});
@@ -63,19 +69,17 @@ TEST(WsdSchedule, ProbesWithDoublingGapsAndReprobes) {
             }
         }
     }
-    EXPECT_EQ(Simulate(shortest, milliseconds{2500}).probes, expected);
+    EXPECT_EQ(Simulate(shortest, milliseconds{2500}, {0, 500, 1000, 1500}).probes, expected);
 
     // Four copies at most.
-    wsd::Timing rare;
-    rare.reprobe = milliseconds{5000};
-    wsd::Schedule once(milliseconds{2000}, Always(milliseconds{50}), rare);
-    EXPECT_EQ(Simulate(once, milliseconds{2500}).probes,
+    wsd::Schedule once(milliseconds{2000}, Always(milliseconds{50}));
+    EXPECT_EQ(Simulate(once, milliseconds{2500}, {0}).probes,
               (std::vector<Sent>{
                   {0 * ms, true}, {50 * ms, false}, {150 * ms, false}, {350 * ms, false}}));
 
     // A new round makes the old round's copies pointless.
     wsd::Schedule longest(milliseconds{2000}, Always(milliseconds{250}));
-    EXPECT_EQ(Simulate(longest, milliseconds{2500}).probes,
+    EXPECT_EQ(Simulate(longest, milliseconds{2500}, {0, 500, 1000, 1500}).probes,
               (std::vector<Sent>{{0 * ms, true},
                                  {250 * ms, false},
                                  {500 * ms, true},
@@ -96,7 +100,11 @@ TEST(WsdSchedule, StaysWithinTheBoundsForAnyDraw) {
             return milliseconds{std::uniform_int_distribution<int>(50, 250)(generator)};
         });
         schedule.NeedResolve("urn:uuid:a", milliseconds{30});
-        const Trace trace = Simulate(schedule, window + milliseconds{1000});
+        std::vector<int> rounds;
+        for (int round = 0; round < window.count(); round += 500) {
+            rounds.push_back(round);
+        }
+        const Trace trace = Simulate(schedule, window + milliseconds{1000}, rounds);
         ASSERT_FALSE(trace.probes.empty());
         EXPECT_TRUE(trace.probes.front().fresh);
         int copies = 0;
@@ -117,7 +125,7 @@ TEST(WsdSchedule, StaysWithinTheBoundsForAnyDraw) {
             }
             gap = since;
         }
-        EXPECT_LT(trace.probes.back().at, schedule.End());
+        EXPECT_TRUE(trace.probes.back().fresh || trace.probes.back().at < schedule.End());
         const auto& resolves = trace.resolves.at("urn:uuid:a");
         EXPECT_EQ(resolves.front(), milliseconds{30});
         EXPECT_LT(resolves.back(), schedule.End());
@@ -130,7 +138,7 @@ TEST(WsdSchedule, StaysWithinTheBoundsForAnyDraw) {
 
 TEST(WsdSchedule, ResolvesUntilAnswered) {
     wsd::Schedule schedule(milliseconds{3000}, Always(milliseconds{50}));
-    const Trace trace = Simulate(schedule, milliseconds{3000}, [&](milliseconds now) {
+    const Trace trace = Simulate(schedule, milliseconds{3000}, {}, [&](milliseconds now) {
         if (now == milliseconds{100}) {
             schedule.NeedResolve("answered", now);
             schedule.NeedResolve("silent", now);
@@ -155,15 +163,14 @@ TEST(WsdSchedule, ResolvesUntilAnswered) {
 TEST(WsdSchedule, SendsNothingOutsideTheWindow) {
     wsd::Schedule none(milliseconds{0}, Always(milliseconds{50}));
     none.NeedResolve("a", milliseconds{0});
-    const Trace nothing = Simulate(none, milliseconds{1000});
+    const Trace nothing = Simulate(none, milliseconds{1000}, {});
     EXPECT_TRUE(nothing.probes.empty());
     EXPECT_TRUE(nothing.resolves.empty());
 
     // Called late, it sends what is due once, not everything it missed.
     wsd::Schedule late(milliseconds{2000}, Always(milliseconds{50}));
-    late.Take(milliseconds{0});
-    const wsd::Schedule::Due due = late.Take(milliseconds{1234});
-    EXPECT_TRUE(due.freshProbe);
+    late.Probed(milliseconds{0});
+    EXPECT_TRUE(late.Take(milliseconds{1234}).probe);
     EXPECT_FALSE(late.Take(milliseconds{1234}).probe);
     EXPECT_FALSE(late.Take(milliseconds{1800}).probe);
     EXPECT_LE(late.Next(), late.End());
