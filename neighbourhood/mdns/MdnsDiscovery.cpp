@@ -27,7 +27,7 @@ constexpr std::size_t kMaxFollowUpsSent = 4 * kMaxFollowUps;
 // half of the multicast lost, eight rounds miss a peer once in 256.
 constexpr std::chrono::milliseconds kAnswer{150};
 constexpr std::chrono::milliseconds kRoundGap{50};
-constexpr int kQuietRounds = 7;
+constexpr int kQuietRounds = 8;
 
 // The questions in as few packets as fit below kMaxPacket; names that cannot be sent are left out.
 std::vector<std::vector<std::uint8_t>> Packets(std::uint16_t id,

@@ -22,7 +22,7 @@ constexpr platform::Ipv4Address kGroup{239, 255, 255, 250};
 // seven rounds miss a peer once in 128 (and the copies of the last lower that further).
 constexpr Milliseconds kAnswer{550};
 constexpr Milliseconds kRoundGap{40};
-constexpr int kQuietRounds = 6;
+constexpr int kQuietRounds = 7;
 // How often a wait looks whether the discovery is to stop.
 constexpr Milliseconds kStopCheck{50};
 // Datagrams read from one socket before the schedule gets its turn again.

@@ -1,6 +1,9 @@
 #include "neighbourhood/netbios/NetbiosMessage.h"
+#include "neighbourhood/netbios/QueryBatch.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace netbios = neighbourhood::netbios;
 
@@ -12,8 +15,9 @@ std::string EncodedName(const std::vector<std::uint8_t>& packet) {
 
 // An answer as a name server sends it: the question's name, then one NB record.
 std::vector<std::uint8_t> Answer(std::uint16_t id, std::vector<std::uint8_t> address,
-                                 std::uint16_t flags = 0x8500) {
-    std::vector<std::uint8_t> packet = *netbios::EncodeQuery(id, "ALPHA", netbios::kServer);
+                                 std::uint16_t flags = 0x8500, const std::string& name = "ALPHA",
+                                 std::uint8_t suffix = netbios::kServer) {
+    std::vector<std::uint8_t> packet = *netbios::EncodeQuery(id, name, suffix);
     packet[2] = static_cast<std::uint8_t>(flags >> 8);
     packet[3] = static_cast<std::uint8_t>(flags & 0xFF);
     packet[4] = 0; // no question section in the answer
@@ -94,4 +98,51 @@ TEST(NetbiosMessage, BrokenAnswersAreIgnored) {
     itself.insert(itself.end(), {0xC0, 0x0C});
     itself.insert(itself.end(), record.begin(), record.end());
     EXPECT_FALSE(Decoded(itself, itself.size()));
+}
+
+// Twenty names asked together wait once: their queries go out at once and again half way, each
+// answer is taken for the name and transaction id it carries, and what is left unanswered ends
+// together. A name that joins later keeps a wait of its own.
+TEST(NetbiosQueryBatch, ManyNamesShareOneWait) {
+    using std::chrono::milliseconds;
+    netbios::QueryBatch batch(milliseconds{500});
+    const auto id = [](std::size_t key) { return static_cast<std::uint16_t>(1000 + key * 64); };
+    const auto name = [](std::size_t key) { return "PC" + std::to_string(key); };
+    std::size_t sent = 0;
+    for (std::size_t key = 0; key < 20; ++key) {
+        sent += batch.Add(key, name(key), id(key), milliseconds{0}).size();
+    }
+    EXPECT_EQ(sent, 40u) << "a server and a workstation query for each name";
+    EXPECT_TRUE(batch.Add(99, "*", 1, milliseconds{0}).empty()) << "no NetBIOS name";
+    EXPECT_EQ(batch.Next(), milliseconds{250});
+    EXPECT_TRUE(batch.Resend(milliseconds{249}).empty());
+    EXPECT_EQ(batch.Resend(milliseconds{250}).size(), 40u);
+    EXPECT_TRUE(batch.Resend(milliseconds{251}).empty());
+    EXPECT_EQ(batch.Next(), milliseconds{500});
+
+    using Answered = std::optional<std::pair<std::size_t, std::vector<std::uint8_t>>>;
+    const auto answer = [&](const std::vector<std::uint8_t>& packet) {
+        return batch.Answer(packet.data(), packet.size());
+    };
+    // The server name's query goes under the name's id + 0x20, the workstation's under its id.
+    const auto server = [&](std::size_t key) { return static_cast<std::uint16_t>(id(key) + 0x20); };
+    const std::vector<std::uint8_t> address{10, 0, 0, 3};
+    EXPECT_EQ(answer(Answer(server(3), address, 0x8500, "PC3")), (Answered{{3, address}}));
+    EXPECT_EQ(answer(Answer(id(7), {10, 0, 0, 7}, 0x8500, "PC7", netbios::kWorkstation)),
+              (Answered{{7, {10, 0, 0, 7}}}));
+    // Answered before; a name not asked under an asked id; an asked name under another id.
+    EXPECT_EQ(answer(Answer(server(3), address, 0x8500, "PC3")), Answered{});
+    EXPECT_EQ(answer(Answer(server(5), address, 0x8500, "ALPHA")), Answered{});
+    EXPECT_EQ(answer(Answer(server(6), address, 0x8500, "PC5")), Answered{});
+    EXPECT_EQ(answer({0x03}), Answered{});
+
+    batch.Add(20, "LATE", 7, milliseconds{300});
+    EXPECT_TRUE(batch.Expired(milliseconds{499}).empty());
+    const std::vector<std::size_t> expired = batch.Expired(milliseconds{500});
+    EXPECT_EQ(expired.size(), 18u);
+    EXPECT_EQ(std::count(expired.begin(), expired.end(), 3), 0);
+    EXPECT_EQ(batch.Next(), milliseconds{550});
+    EXPECT_EQ(batch.Resend(milliseconds{550}).size(), 2u);
+    EXPECT_EQ(batch.Expired(milliseconds{800}), (std::vector<std::size_t>{20}));
+    EXPECT_TRUE(batch.empty());
 }
