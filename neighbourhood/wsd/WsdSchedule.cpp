@@ -9,9 +9,9 @@ Schedule::Schedule(Milliseconds window, RandomSource random, Timing timing)
       timing_(timing) {}
 
 // The first gap is random so that clients started together do not keep colliding.
-void Schedule::Backoff(Retry& retry, Milliseconds now) {
+void Schedule::Backoff(Retry& retry, Milliseconds now, Milliseconds cap) {
     retry.gap = retry.sent == 0 ? random_(timing_.firstGapMin, timing_.firstGapMax)
-                                : std::min(retry.gap * 2, timing_.gapCap);
+                                : std::min(retry.gap * 2, cap);
     ++retry.sent;
     retry.next = now + retry.gap;
 }
@@ -23,12 +23,12 @@ Schedule::Due Schedule::Take(Milliseconds now) {
     }
     if (probe_.sent > 0 && probe_.sent < timing_.probeCopies && now >= probe_.next) {
         due.probe = true;
-        Backoff(probe_, now);
+        Backoff(probe_, now, timing_.gapCap);
     }
     for (auto& [endpoint, retry] : resolves_) {
         if (now >= retry.next) {
             due.resolves.push_back(endpoint);
-            Backoff(retry, now);
+            Backoff(retry, now, timing_.resolveGapCap);
         }
     }
     return due;
@@ -36,7 +36,7 @@ Schedule::Due Schedule::Take(Milliseconds now) {
 
 void Schedule::Probed(Milliseconds now) {
     probe_ = Retry{};
-    Backoff(probe_, now);
+    Backoff(probe_, now, timing_.gapCap);
 }
 
 void Schedule::NeedResolve(const std::string& endpoint, Milliseconds now) {

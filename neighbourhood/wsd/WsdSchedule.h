@@ -20,6 +20,9 @@ struct Timing {
     Milliseconds firstGapMax{250};
     Milliseconds gapCap{500};
     int probeCopies = 4;
+    // Each Resolve is a request of its own (a new MessageID), and the discovery waits for its
+    // answer: they go out more often than the copies, so that a lost one costs less.
+    Milliseconds resolveGapCap{250};
 };
 
 // What to send when, in time since discovery began: the copies of the latest Probe, and a Resolve
@@ -55,7 +58,7 @@ private:
         int sent = 0;
     };
 
-    void Backoff(Retry& retry, Milliseconds now);
+    void Backoff(Retry& retry, Milliseconds now, Milliseconds cap);
 
     Milliseconds end_;
     RandomSource random_;
