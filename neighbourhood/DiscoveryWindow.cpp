@@ -34,11 +34,14 @@ DiscoveryWindow::Milliseconds DiscoveryWindow::Next(Milliseconds now) const {
     if (rounds_ == 0) {
         return now;
     }
+    // Past the last round's answer time only an answer (which wakes the caller) or the ceiling
+    // changes anything: no waking before then.
     Milliseconds next = rule_.ceiling;
-    if (quiet_ < rule_.quietRounds) {
-        next = std::min(next, lastRound_ + rule_.gap);
-    } else {
-        next = std::min(next, lastRound_ + rule_.answer);
+    const Milliseconds round = std::max(now, lastRound_ + rule_.gap);
+    if (quiet_ < rule_.quietRounds && round + rule_.answer <= rule_.ceiling) {
+        next = round;
+    } else if (quiet_ >= rule_.quietRounds && lastRound_ + rule_.answer > now) {
+        next = lastRound_ + rule_.answer;
     }
     return std::max(next, now);
 }

@@ -31,7 +31,8 @@ public:
 
     // `open`: something asked waits for its answer.
     bool Closed(Milliseconds now, bool open) const;
-    // The next time at which a round may be due or the window close, when no news comes.
+    // The next time at which a round may be due or the window close, when no news comes and
+    // nothing asked is answered.
     Milliseconds Next(Milliseconds now) const;
 
 private:

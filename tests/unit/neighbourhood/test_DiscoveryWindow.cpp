@@ -18,18 +18,22 @@ constexpr DiscoveryWindow::Rule kMdns{milliseconds{150}, milliseconds{50}, 8, mi
 struct Outcome {
     int closedAt;
     int rounds;
+    int wakes; // milliseconds at which the caller would not be asleep
 };
 
 // A discovery driven every millisecond: rounds when due, news at the times given, something
 // asked still open until `openUntil`; the first millisecond at which the window is closed.
-// Checks on the way that Next() never sleeps past a round or the close.
+// Checks on the way that Next() never sleeps past a round or the close, and counts the wakes.
 Outcome Drive(DiscoveryWindow::Rule rule, const std::vector<int>& news, int openUntil = 0) {
     DiscoveryWindow window(rule);
-    Outcome run{-1, 0};
+    Outcome run{-1, 0, 0};
     milliseconds next{0};
     for (int t = 0; t <= 5000; ++t) {
         const milliseconds now{t};
         const bool open = t < openUntil;
+        if (t == openUntil) {
+            next = now; // the answer that closes what was open wakes the discovery
+        }
         if (window.Closed(now, open)) {
             EXPECT_LE(next, now) << "slept past the close at " << t;
             run.closedAt = t;
@@ -46,6 +50,7 @@ Outcome Drive(DiscoveryWindow::Rule rule, const std::vector<int>& news, int open
         }
         next = window.Next(now);
         EXPECT_GE(next, now);
+        run.wakes += next == now ? 1 : 0;
     }
     return run;
 }
@@ -85,5 +90,7 @@ TEST(DiscoveryWindow, ClosesWhenTheRoundsAfterTheLastNewsHadTheirAnswerTime) {
         const Outcome run = Drive(c.rule, c.news, c.openUntil);
         EXPECT_EQ(run.closedAt, c.closedAt) << c.what;
         EXPECT_EQ(run.rounds, c.rounds) << c.what;
+        // Woken for its rounds, its news and the answer times: it never spins while it waits.
+        EXPECT_LE(run.wakes, c.rounds + static_cast<int>(c.news.size()) + 2) << c.what;
     }
 }
