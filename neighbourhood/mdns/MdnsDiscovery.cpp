@@ -24,10 +24,10 @@ constexpr std::size_t kMaxPacket = 1400; // stays below the usual MTU: no fragme
 constexpr std::size_t kMaxFollowUpsSent = 4 * kMaxFollowUps;
 // A responder answers a legacy unicast query at once, at most 120 ms later when it delays, as
 // for multicast. A peer answers each query (by unicast), so only the queries can be lost: with
-// half of the multicast lost, eight rounds miss a peer once in 256.
+// half of the multicast lost, ten rounds miss a peer once in 1024.
 constexpr std::chrono::milliseconds kAnswer{150};
 constexpr std::chrono::milliseconds kRoundGap{50};
-constexpr int kQuietRounds = 8;
+constexpr int kQuietRounds = 10;
 
 // The questions in as few packets as fit below kMaxPacket; names that cannot be sent are left out.
 std::vector<std::vector<std::uint8_t>> Packets(std::uint16_t id,

@@ -19,10 +19,10 @@ constexpr std::uint16_t kPort = 3702;
 constexpr platform::Ipv4Address kGroup{239, 255, 255, 250};
 // A peer answers a Probe within 500 ms (APP_MAX_DELAY), and the answer has its trip. Rounds go
 // out close together: a lost Probe costs a round, not a wait; with half of the multicast lost,
-// seven rounds miss a peer once in 128 (and the copies of the last lower that further).
+// nine rounds miss a peer once in 512 (and the copies of the last lower that further).
 constexpr Milliseconds kAnswer{550};
-constexpr Milliseconds kRoundGap{40};
-constexpr int kQuietRounds = 7;
+constexpr Milliseconds kRoundGap{30};
+constexpr int kQuietRounds = 9;
 // How often a wait looks whether the discovery is to stop.
 constexpr Milliseconds kStopCheck{50};
 // Datagrams read from one socket before the schedule gets its turn again.

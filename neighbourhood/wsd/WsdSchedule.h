@@ -22,7 +22,7 @@ struct Timing {
     int probeCopies = 4;
     // Each Resolve is a request of its own (a new MessageID), and the discovery waits for its
     // answer: they go out more often than the copies, so that a lost one costs less.
-    Milliseconds resolveGapCap{250};
+    Milliseconds resolveGapCap{150};
 };
 
 // What to send when, in time since discovery began: the copies of the latest Probe, and a Resolve

@@ -12,8 +12,8 @@ namespace {
 
 // The protocols' rules under the program's 2 s ceiling: WS-Discovery's peers may wait 500 ms
 // before they answer a Probe, mDNS responders answer a query at once or within 120 ms.
-constexpr DiscoveryWindow::Rule kWsd{milliseconds{550}, milliseconds{40}, 7, milliseconds{2000}};
-constexpr DiscoveryWindow::Rule kMdns{milliseconds{150}, milliseconds{50}, 8, milliseconds{2000}};
+constexpr DiscoveryWindow::Rule kWsd{milliseconds{550}, milliseconds{30}, 9, milliseconds{2000}};
+constexpr DiscoveryWindow::Rule kMdns{milliseconds{150}, milliseconds{50}, 10, milliseconds{2000}};
 
 struct Outcome {
     int closedAt;
@@ -70,21 +70,21 @@ TEST(DiscoveryWindow, ClosesWhenTheRoundsAfterTheLastNewsHadTheirAnswerTime) {
         int closedAt;
         int rounds;
     } cases[] = {
-        // Nobody answers: seven Probes, 40 ms apart, and the last one's 550 ms.
-        {"WSD, silence", kWsd, {}, 0, 790, 7},
-        // Peers that answer within milliseconds: seven rounds after their answers.
-        {"WSD, quick peers", kWsd, {2, 4, 9, 21}, 0, 830, 8},
-        // A peer that takes 400 ms of its 500: seven more rounds after it.
-        {"WSD, a slow peer", kWsd, {5, 400}, 0, 1190, 15},
+        // Nobody answers: nine Probes, 30 ms apart, and the last one's 550 ms.
+        {"WSD, silence", kWsd, {}, 0, 790, 9},
+        // Peers that answer within milliseconds: nine rounds after their answers.
+        {"WSD, quick peers", kWsd, {2, 4, 9, 21}, 0, 820, 10},
+        // A peer that takes 400 ms of its 500: nine more rounds after it.
+        {"WSD, a slow peer", kWsd, {5, 400}, 0, 1190, 19},
         // A computer still waits for its Resolve or its name.
-        {"WSD, a name request still open", kWsd, {}, 1300, 1300, 7},
+        {"WSD, a name request still open", kWsd, {}, 1300, 1300, 9},
         // News too late for a round to be answered before the ceiling: the ceiling.
-        {"WSD, news near the end", kWsd, {1690}, 1700, 2000, 7},
+        {"WSD, news near the end", kWsd, {1690}, 1700, 2000, 9},
         // A flood keeps bringing news, or keeps something open: never past the ceiling.
-        {"WSD, a flood", kWsd, flood, 0, 2000, 37},
-        {"WSD, never answered", kWsd, {}, 9999, 2000, 7},
-        {"mDNS, silence", kMdns, {}, 0, 500, 8},
-        {"mDNS, answers under loss", kMdns, {1, 260, 320}, 0, 850, 15},
+        {"WSD, a flood", kWsd, flood, 0, 2000, 49},
+        {"WSD, never answered", kWsd, {}, 9999, 2000, 9},
+        {"mDNS, silence", kMdns, {}, 0, 600, 10},
+        {"mDNS, answers under loss", kMdns, {1, 260, 320}, 0, 950, 17},
     };
     for (const auto& c : cases) {
         const Outcome run = Drive(c.rule, c.news, c.openUntil);
