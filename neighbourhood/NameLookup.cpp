@@ -87,17 +87,14 @@ void NameLookup::Answer(const std::string& name, std::promise<Address>& mine) {
 }
 
 void NameLookup::Expect(const std::string& name) {
-    auto mine = std::make_shared<std::optional<std::promise<Address>>>();
+    DiscoveredHosts::Round round = 0;
     {
         const std::lock_guard lock(mutex_);
         if (ahead_ >= kMaxAhead) {
             return;
         }
-        Claim(name, *mine);
-        if (!*mine) {
-            return; // asked already
-        }
         ++ahead_;
+        round = discovered_.round();
     }
     const auto ended = [this] {
         const std::lock_guard lock(mutex_);
@@ -105,13 +102,22 @@ void NameLookup::Expect(const std::string& name) {
         aheadEnded_.notify_all();
     };
     try {
-        Background::Run([this, name, mine, ended] {
-            Answer(name, **mine);
+        // The name is claimed on that thread: without one, nothing is claimed, and whoever
+        // asks looks it up. Never here: the caller is a discovery, which a lookup may wait for.
+        Background::Run([this, name, round, ended] {
+            std::optional<std::promise<Address>> mine;
+            {
+                const std::lock_guard lock(mutex_);
+                if (discovered_.round() == round) {
+                    Claim(name, mine);
+                }
+            }
+            if (mine) {
+                Answer(name, *mine);
+            }
             ended();
         });
     } catch (const std::exception&) {
-        // No thread: looked up here, as it would be when asked.
-        Answer(name, **mine);
         ended();
     }
 }

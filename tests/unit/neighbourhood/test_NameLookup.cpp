@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -91,6 +92,29 @@ TEST(NameLookup, WaitsForTheRoundsDiscoveriesAndAsksOnceForAllWhoAsk) {
         EXPECT_EQ(answer, (Bytes{10, 0, 0, 5}));
     }
     EXPECT_EQ(now.asked.size(), 2u) << "one system lookup and one broadcast for all";
+}
+
+// A lookup started ahead is the round's one lookup of that name, whoever comes first.
+TEST(NameLookup, ALookupStartedAheadIsTheOneLookup) {
+    Round now;
+    now.hosts.Ended(now.round, 1, {{"wsdpc", {10, 0, 0, 9}}});
+    {
+        NameLookup lookup(now.hosts, now.Knowing("system", "", {}),
+                          now.Knowing("netbios", "NBPC", {10, 0, 0, 4}));
+        for (const char* name : {"WsdPc", "NBPC", "WsdPc"}) {
+            lookup.Expect(name);
+        }
+        EXPECT_EQ(AddressOf(lookup, "NBPC"), (Bytes{10, 0, 0, 4}));
+        EXPECT_EQ(AddressOf(lookup, "WSDPC"), (Bytes{10, 0, 0, 9}));
+    } // waits for what it started
+    // Whoever came first asked, in its own spelling.
+    for (std::string& asked : now.asked) {
+        std::transform(asked.begin(), asked.end(), asked.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
+    std::sort(now.asked.begin(), now.asked.end());
+    EXPECT_EQ(now.asked, (std::vector<std::string>{"netbios:nbpc", "netbios:wsdpc", "system:nbpc",
+                                                   "system:wsdpc"}));
 }
 
 TEST(DiscoveredHosts, TheMostTrustedDiscoveryKeepsTheNameUnlessItHeardTwoClaims) {
