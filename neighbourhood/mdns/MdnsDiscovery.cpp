@@ -96,19 +96,19 @@ std::vector<Computer> Discover(std::chrono::milliseconds ceiling, std::stop_toke
     std::size_t learnt = 0;
     for (milliseconds now = elapsed(); !stop.stop_requested(); now = elapsed()) {
         // Open while a question about a known instance or host waits for its answer.
-        if (window.Closed(now, !collector.Missing().empty())) {
+        const std::vector<Question> missing = collector.Missing();
+        if (window.Closed(now, !missing.empty())) {
             break;
         }
         if (window.RoundDue(now)) {
             std::vector<Question> questions = BrowseQuestions();
-            const std::vector<Question> missing = collector.Missing();
             questions.insert(questions.end(), missing.begin(), missing.end());
             send(questions);
             window.RoundSent(now);
         } else if (asked.size() < kMaxFollowUpsSent) {
             // What the last answers left open is asked at once, not at the next round.
             std::vector<Question> fresh;
-            for (const Question& question : collector.Missing()) {
+            for (const Question& question : missing) {
                 if (asked.count(QuestionKey(question)) == 0) {
                     fresh.push_back(question);
                 }

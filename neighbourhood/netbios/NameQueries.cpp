@@ -34,7 +34,8 @@ struct NameQueries::Shared {
     QueryBatch batch;
     std::map<std::size_t, std::promise<std::optional<std::vector<std::uint8_t>>>> asked;
     std::size_t nextKey = 0;
-    std::mt19937 random{std::random_device{}()};
+    // Seeded at the first question, not when the neighbourhood is made.
+    std::optional<std::mt19937> random;
     // While a name waits: the networks it is asked on, and the socket.
     std::vector<net::Link> links;
     std::optional<net::UdpSocket> socket;
@@ -115,6 +116,9 @@ std::optional<std::vector<std::uint8_t>> NameQueries::Ask(const std::string& nam
     {
         Shared& s = *shared_;
         const std::lock_guard lock(s.mutex);
+        if (!s.random) {
+            s.random.emplace(std::random_device{}());
+        }
         if (!s.socket) {
             s.links = net::Links(net::LinkKind::Broadcast, kMaxInterfaces);
             if (auto made = s.links.empty() ? std::nullopt : net::UdpSocket::Broadcaster()) {
@@ -126,7 +130,7 @@ std::optional<std::vector<std::uint8_t>> NameQueries::Ask(const std::string& nam
             }
         }
         const std::size_t key = s.nextKey++;
-        const auto id = static_cast<std::uint16_t>(s.random());
+        const auto id = static_cast<std::uint16_t>((*s.random)());
         const std::vector<QueryBatch::Packet> queries = s.batch.Add(key, name, id, s.now());
         if (queries.empty()) {
             if (s.batch.empty() && !s.reading) {

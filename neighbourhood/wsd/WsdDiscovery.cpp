@@ -93,26 +93,24 @@ std::vector<Computer> Discover(Milliseconds ceiling, std::stop_token stop, const
     std::string probe;
     for (Milliseconds now = elapsed(); !stop.stop_requested(); now = elapsed()) {
         // Open while a computer waits for its Resolve or its name.
-        if (window.Closed(now, !endpoints.NeedingResolve().empty() || requests.Busy())) {
+        const std::vector<std::string> pending = endpoints.NeedingResolve();
+        if (window.Closed(now, !pending.empty() || requests.Busy())) {
             break;
         }
-        if (window.RoundDue(now)) {
+        const bool fresh = window.RoundDue(now);
+        if (fresh) {
             const std::string id = NewMessageId();
             endpoints.ProbeSent(id);
             probe = BuildProbe(id);
-            for (LinkSocket& link : links) {
-                Multicast(link, probe);
-            }
             schedule.Probed(now);
             window.RoundSent(now);
         }
         const Schedule::Due due = schedule.Take(now);
-        if (due.probe) {
+        if (fresh || due.probe) {
             for (LinkSocket& link : links) {
                 Multicast(link, probe);
             }
         }
-        const std::vector<std::string> pending = endpoints.NeedingResolve();
         for (const std::string& endpoint : due.resolves) {
             if (!std::binary_search(pending.begin(), pending.end(), endpoint)) {
                 schedule.Resolved(endpoint);
